@@ -1,0 +1,78 @@
+#include "common/truth.h"
+
+#include <gtest/gtest.h>
+
+#include "common/failure.h"
+
+namespace {
+
+using common::Failure;
+using common::Truth16;
+
+struct TruthCase {
+    const wchar_t* text;
+    Truth16 expected;
+};
+
+class TextToTruthTest : public testing::TestWithParam<TruthCase> {};
+
+TEST_P(TextToTruthTest, Converts) {
+    EXPECT_EQ(common::TextToTruth(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, TextToTruthTest,
+                         testing::Values(TruthCase{L"true", -1}, TruthCase{L"TRUE", -1},
+                                         TruthCase{L"tRuE", -1}, TruthCase{L"false", 0},
+                                         TruthCase{L"False", 0}));
+INSTANTIATE_TEST_SUITE_P(Numbers, TextToTruthTest,
+                         testing::Values(TruthCase{L"0", 0}, TruthCase{L"1", -1},
+                                         TruthCase{L"-1", -1}, TruthCase{L"5", -1},
+                                         TruthCase{L"+0", 0}, TruthCase{L" 7 ", -1},
+                                         TruthCase{L"0.0", 0}, TruthCase{L"0.5", -1},
+                                         TruthCase{L".5", -1}, TruthCase{L"00", 0},
+                                         TruthCase{L"1e3", -1}, TruthCase{L"0e9", 0}));
+
+TEST(TextToTruth, OtherTextsAreATypeMismatch) {
+    for (const wchar_t* text : {L"", L"yes", L"no", L" ", L"truee", L"1x", L"-", L".", L"1e",
+                                L"true ", L"0x1"}) {
+        try {
+            common::TextToTruth(text);
+            ADD_FAILURE() << "no failure for \"" << testing::PrintToString(std::wstring(text));
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.Number(), 13);
+        }
+    }
+}
+
+TEST(NarrowTo16, KeepsValuesInRangeAndOverflowsOutside) {
+    EXPECT_EQ(common::NarrowTo16(-32768), -32768);
+    EXPECT_EQ(common::NarrowTo16(32767), 32767);
+    EXPECT_EQ(common::NarrowTo16(-1), -1);
+    for (int32_t value : {32768, -32769, 40000, INT32_MIN, INT32_MAX}) {
+        try {
+            common::NarrowTo16(value);
+            ADD_FAILURE() << value;
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.Number(), 6);
+        }
+    }
+}
+
+TEST(Failures, ReraiseKeepsNumberAndDescriptionUnderANewSource) {
+    try {
+        common::ReraiseAs(L"Outer::Step", [] { common::Raise(common::FailureNumber::FileNotFound, L"x"); });
+        FAIL();
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.Number(), 53);
+        EXPECT_EQ(f.Description(), L"File not found: x");
+        EXPECT_EQ(f.Source(), L"Outer::Step");
+    }
+}
+
+TEST(Failures, TolerateSwallowsFailuresOnly) {
+    EXPECT_FALSE(common::Tolerate([] { common::Raise(common::FailureNumber::Overflow); }));
+    EXPECT_TRUE(common::Tolerate([] {}));
+    EXPECT_THROW(common::Tolerate([] { throw 42; }), int);
+}
+
+}  // namespace
