@@ -1,0 +1,64 @@
+// The Windows implementation of the platform seam.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace platform::win32 {
+
+class Win32Dialogs final : public Dialogs {
+public:
+    // Boxes are modal to this window (none: no owner).
+    void SetOwner(HWND owner) { owner_ = owner; }
+    HWND Owner() const { return owner_; }
+
+    int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) override;  // message_box.cpp
+    std::wstring InputBox(const std::wstring& prompt) override;                             // input_box.cpp
+
+private:
+    HWND owner_ = nullptr;
+};
+
+class Win32FileSystem final : public FileSystem {  // files.cpp
+public:
+    std::wstring ProgramFolder() override;
+    std::unique_ptr<TextReader> OpenText(const std::wstring& path) override;
+    std::wstring Dir(const std::wstring& name, int attributes) override;
+    void MkDir(const std::wstring& path) override;
+};
+
+class Win32Processes final : public Processes {  // processes.cpp
+public:
+    void Shell(const std::wstring& commandLine, int windowStyle) override;
+    void End(int exitCode) override;
+};
+
+class Win32Shell final : public Shell {  // wsh_shell.cpp
+public:
+    std::unique_ptr<WshShell> CreateShell() override;
+};
+
+class Win32Libraries final : public Libraries {  // libraries.cpp
+public:
+    std::unique_ptr<Library> LoadFromProgramFolder(const std::wstring& fileName) override;
+};
+
+class Win32AnsiText final : public AnsiText {  // ansi_text.cpp
+public:
+    std::string ToAnsi(std::wstring_view text) override;
+    std::wstring FromAnsi(std::string_view bytes) override;
+};
+
+// The process-wide instances, bound as the current services by BindWin32Services.
+struct Win32Platform {
+    Win32Dialogs dialogs;
+    Win32FileSystem files;
+    Win32Processes processes;
+    Win32Shell shell;
+    Win32Libraries libraries;
+    Win32AnsiText ansi;
+};
+Win32Platform& BindWin32Services();  // services_win32.cpp
+
+}  // namespace platform::win32
