@@ -36,6 +36,7 @@ std::wstring StandardDescription(FailureNumber number) {
         case FailureNumber::DiskNotReady: return L"Disk not ready";
         case FailureNumber::PathFileAccess: return L"Path/File access error";
         case FailureNumber::PathNotFound: return L"Path not found";
+        case FailureNumber::CannotCreateObject: return L"ActiveX component can't create object";
         case FailureNumber::DllEntryPoint: return L"Can't find DLL entry point";
     }
     return L"Application-defined or object-defined error";

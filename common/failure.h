@@ -29,6 +29,7 @@ enum class FailureNumber : int32_t {
     DiskNotReady = 71,
     PathFileAccess = 75,      // path/file access error
     PathNotFound = 76,
+    CannotCreateObject = 429, // a component object cannot be created
     DllEntryPoint = 453,      // can't find DLL entry point
 };
 
