@@ -35,7 +35,9 @@ private:
                       const std::wstring& programFile, const std::wstring& location);
     void ExtractArchive(std::wstring zipPath, const std::wstring& targetDir);
     void StartProgram();
-    [[noreturn]] void CloseAndEnd();
+    // Unloads the window and ends the program; under tolerance a failing
+    // unload does not stop the end.
+    [[noreturn]] void CloseAndEnd(bool tolerant);
 
     SetupWindowControls& controls_;
     InstallerSettings settings_;

@@ -1,0 +1,191 @@
+#include "fake_world.h"
+
+#include <gtest/gtest.h>
+
+#include "common/failure.h"
+#include "unzip32/unzip32.h"
+
+namespace fake {
+
+namespace {
+
+World* g_world = nullptr;  // the world the stand-in library works in
+
+std::wstring Wide(const char* text) {
+    std::string bytes = text != nullptr ? text : "";
+    return std::wstring(bytes.begin(), bytes.end());
+}
+
+int32_t UZ_CALL FakeUzpVersion2(UnzipVersionRecord* version) {
+    return version != nullptr && version->length == UZ_VERSION_RECORD_SIZE ? 0 : UZ_BAD_OPTIONS;
+}
+
+int32_t UZ_CALL FakeWizSingleEntryUnzip(int32_t, char**, int32_t, char**,
+                                        UnzipOptionsRecord* options,
+                                        UnzipCallbackRecord* callbacks) {
+    World& world = *g_world;
+    std::wstring dir = Wide(options->ExtractDir);
+    world.Record(L"Unzip " + Wide(options->ZipFileName) + L" -> " + dir);
+    if (!world.unzip.printed.empty() && callbacks->print != nullptr) {
+        callbacks->print(world.unzip.printed.c_str(),
+                         static_cast<int32_t>(world.unzip.printed.size()));
+    }
+    for (const std::wstring& name : world.unzip.extracts) world.AddFile(dir + L"\\" + name);
+    return world.unzip.result;
+}
+
+class FakeLibrary final : public platform::Library {
+public:
+    void* Symbol(const char* name) override {
+        std::string symbol = name;
+        if (symbol == "UzpVersion2") return reinterpret_cast<void*>(&FakeUzpVersion2);
+        if (symbol == "Wiz_SingleEntryUnzip") return reinterpret_cast<void*>(&FakeWizSingleEntryUnzip);
+        common::Raise(common::FailureNumber::DllEntryPoint, Wide(name));
+    }
+};
+
+class FakeReader final : public platform::TextReader {
+public:
+    explicit FakeReader(std::wstring text) : text_(std::move(text)) {}
+    bool AtEnd() override { return pos_ >= text_.size(); }
+    std::wstring ReadLine() override {
+        size_t end = text_.find(L'\r', pos_);
+        if (end == std::wstring::npos) end = text_.size();
+        std::wstring line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        return line;
+    }
+
+private:
+    std::wstring text_;
+    size_t pos_ = 0;
+};
+
+class FakeShortcut final : public platform::WshShortcut {
+public:
+    FakeShortcut(World& world, std::wstring path) : world_(world), path_(std::move(path)) {}
+    void SetTargetPath(const std::wstring& path) override { target_ = path; }
+    void SetArguments(const std::wstring& arguments) override { arguments_ = arguments; }
+    void SetWorkingDirectory(const std::wstring& folder) override { folder_ = folder; }
+    void Save() override {
+        if (world_.shortcutSaveFails) {
+            throw common::Failure(-2147024891, L"Save: Access is denied");
+        }
+        world_.Record(L"Shortcut " + path_ + L" -> " + target_ + L" [" + arguments_ + L"] in " +
+                      folder_);
+    }
+
+private:
+    World& world_;
+    std::wstring path_, target_, arguments_, folder_;
+};
+
+class FakeShell final : public platform::WshShell {
+public:
+    explicit FakeShell(World& world) : world_(world) {}
+    std::wstring SpecialFolder(const std::wstring& name) override {
+        return world_.specialFolders.at(name);
+    }
+    std::unique_ptr<platform::WshShortcut> CreateShortcut(const std::wstring& path) override {
+        return std::make_unique<FakeShortcut>(world_, path);
+    }
+
+private:
+    World& world_;
+};
+
+}  // namespace
+
+void Controls::Unload() { world_.Record(L"Unload"); }
+
+World::World() {
+    g_world = this;
+    platform::Bind(platform::Services{this, this, this, this, this, this});
+}
+
+World::~World() {
+    platform::Bind(platform::Services{});
+    g_world = nullptr;
+}
+
+void World::Record(const std::wstring& entry) {
+    journal.push_back(entry);
+    if (onEvent) onEvent(entry);
+}
+
+int World::MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
+    Record(L"Box " + std::to_wstring(style) + L" [" + title + L"] " + prompt);
+    if (style == platform::kOkOnly) return platform::kAnswerOk;
+    if (answers.empty()) {
+        ADD_FAILURE() << "a question without a scripted answer";
+        return platform::kAnswerCancel;
+    }
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::wstring World::InputBox(const std::wstring& prompt) {
+    Record(L"InputBox " + prompt);
+    return {};
+}
+
+std::unique_ptr<platform::TextReader> World::OpenText(const std::wstring& path) {
+    if (path != L"D:\\Install\\Setup.ini") common::Raise(common::FailureNumber::FileNotFound, path);
+    return std::make_unique<FakeReader>(setupIni);
+}
+
+std::wstring World::Dir(const std::wstring& name, int attributes) {
+    if (failingNames.count(name) != 0) common::Raise(common::FailureNumber::BadFileName, name);
+    bool found = files.count(name) != 0 ||
+                 ((attributes & platform::kAttrDirectory) != 0 && folders.count(name) != 0);
+    if (!found) return {};
+    size_t slash = name.find_last_of(L'\\');
+    return slash == std::wstring::npos ? name : name.substr(slash + 1);
+}
+
+void World::MkDir(const std::wstring& path) {
+    Record(L"MkDir " + path);
+    size_t slash = path.find_last_of(L'\\');
+    std::wstring parent = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+    if (mkdirFails || (parent.size() > 2 && folders.count(parent) == 0)) {
+        common::Raise(common::FailureNumber::PathNotFound, path);
+    }
+    folders.insert(path);
+}
+
+void World::Shell(const std::wstring& commandLine, int windowStyle) {
+    Record(L"Start " + commandLine + L" (" + std::to_wstring(windowStyle) + L")");
+    if (files.count(commandLine) == 0) common::Raise(common::FailureNumber::FileNotFound, commandLine);
+}
+
+void World::End(int exitCode) {
+    Record(L"End " + std::to_wstring(exitCode));
+    throw ProgramEnded{exitCode};
+}
+
+std::unique_ptr<platform::WshShell> World::CreateShell() {
+    if (shellUnavailable) {
+        common::Raise(common::FailureNumber::CannotCreateObject);
+    }
+    return std::make_unique<FakeShell>(*this);
+}
+
+std::unique_ptr<platform::Library> World::LoadFromProgramFolder(const std::wstring&) {
+    return std::make_unique<FakeLibrary>();
+}
+
+std::string World::ToAnsi(std::wstring_view text) {
+    if (ansiFails) common::Raise(common::FailureNumber::OutOfMemory);
+    std::string out;
+    for (wchar_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+std::wstring World::FromAnsi(std::string_view bytes) {
+    std::wstring out;
+    for (char c : bytes) out.push_back(static_cast<unsigned char>(c));
+    return out;
+}
+
+}  // namespace fake
