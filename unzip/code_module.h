@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "unzip32/unzip32.h"
+
 namespace unzip {
 
 // The message state, shared by every extraction of the process.
@@ -20,6 +22,19 @@ MessageState& State();
 
 // Returns its argument unchanged: how a callback's address is taken.
 intptr_t FnPtr(intptr_t address);
+
+// The library's callbacks. Each runs its steps under the tolerant regime: a
+// step that fails is abandoned and the next one runs, so nothing ever leaves
+// a callback and the library always gets an answer.
+int32_t UZ_CALL DllPrint(const char* text, int32_t length) noexcept;
+int32_t UZ_CALL DllReplace(char* name) noexcept;
+int32_t UZ_CALL DllPassword(char* buffer, int32_t size, const char* prompt,
+                            const char* entryName) noexcept;
+void UZ_CALL ReceiveDllMessage(int32_t size, uint32_t compressedSize, uint32_t ratio,
+                               uint32_t month, uint32_t day, uint32_t year, uint32_t hour,
+                               uint32_t minute, int32_t c, const char* name,
+                               const char* method, uint32_t crc, int32_t encrypted) noexcept;
+int32_t UZ_CALL DllService(const char* entryName, int32_t length) noexcept;
 
 // One extraction. Parameters 3-17 are option values in this order (note that
 // the order is not the options record's slot order).
