@@ -1,0 +1,61 @@
+// Streams one entry's data out of the archive: reads the stored bytes in
+// fixed chunks, decrypts them, inflates them, checks the output against the
+// declared size as it grows and the CRC at the end, and hands every chunk of
+// output to a sink. Memory use is the fixed buffers, whatever the entry size.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive_input.h"
+#include "entry.h"
+#include "zip_crypto.h"
+
+namespace uz {
+
+// Receives the entry's output. A false answer ends the read (the sink keeps
+// its own reason).
+class EntrySink {
+public:
+    virtual ~EntrySink() = default;
+    virtual bool consume(const uint8_t* data, size_t n) = 0;
+};
+
+enum class DataError {
+    None,
+    Truncated,    // the stored data ends before the archive says it does
+    Corrupt,      // the compressed data is malformed
+    TooLong,      // more output than the declared size
+    TooShort,     // less output than the declared size
+    BadCrc,
+    SinkFailed,   // the sink refused (write error, disk full)
+};
+
+struct DataOutcome {
+    DataError error = DataError::None;
+    std::string detail;
+};
+
+class EntryReader {
+public:
+    EntryReader();
+    ~EntryReader();
+    EntryReader(const EntryReader&) = delete;
+    EntryReader& operator=(const EntryReader&) = delete;
+
+    // `dataOffset` is where the stored bytes begin (after the encryption
+    // header, if any, which `crypto` has already accepted); `storedSize` how
+    // many there are.
+    DataOutcome read(ArchiveInput& input, const Entry& entry, uint64_t dataOffset, uint64_t storedSize,
+                     ZipCrypto* crypto, EntrySink& sink);
+
+private:
+    struct Inflater;
+    std::unique_ptr<Inflater> inflater_;
+    std::vector<uint8_t> in_;
+    std::vector<uint8_t> out_;
+};
+
+}  // namespace uz

@@ -1,0 +1,223 @@
+// The operating-system layer on POSIX systems.
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "os.h"
+
+namespace uz::os {
+namespace {
+
+Status FromErrno(int err) {
+    switch (err) {
+    case 0: return {Status::Ok, 0};
+    case ENOENT: return {Status::NotFound, err};
+    case EEXIST: return {Status::Exists, err};
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return {Status::DiskFull, err};
+    default: return {Status::Failed, err};
+    }
+}
+
+class FileInput : public ArchiveInput {
+public:
+    FileInput(int fd, uint64_t size) : fd_(fd), size_(size) {}
+    ~FileInput() override { ::close(fd_); }
+    uint64_t size() const override { return size_; }
+    size_t readAt(uint64_t offset, uint8_t* buffer, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            const ssize_t got = ::pread(fd_, buffer + done, n - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            done += static_cast<size_t>(got);
+        }
+        return done;
+    }
+
+private:
+    int fd_;
+    uint64_t size_;
+};
+
+class PosixOutputFile : public OutputFile {
+public:
+    PosixOutputFile(int fd, std::string tempPath) : fd_(fd), temp_(std::move(tempPath)) {}
+    ~PosixOutputFile() override {
+        if (fd_ >= 0) ::close(fd_);
+        if (!committed_) ::unlink(temp_.c_str());
+    }
+    Status write(const uint8_t* data, size_t n) override {
+        while (n > 0) {
+            const ssize_t put = ::write(fd_, data, n);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return FromErrno(put < 0 ? errno : ENOSPC);
+            data += put;
+            n -= static_cast<size_t>(put);
+        }
+        return {};
+    }
+    Status commit(const Path& target, int64_t mtime, int mode) override {
+        if (mode >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0) return FromErrno(errno);
+        if (mtime >= 0) {
+            const struct timespec times[2] = {{static_cast<time_t>(mtime), 0},
+                                              {static_cast<time_t>(mtime), 0}};
+            ::futimens(fd_, times);
+        }
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return FromErrno(errno);  // NFS and quotas report here
+        if (::rename(temp_.c_str(), target.c_str()) != 0) return FromErrno(errno);
+        committed_ = true;
+        return {};
+    }
+
+private:
+    int fd_;
+    std::string temp_;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+std::string Describe(const Status& status) { return std::strerror(status.code); }
+
+std::string AnsiToUtf8(std::string_view ansi) { return std::string(ansi); }
+std::string Utf8ToAnsi(std::string_view utf8) { return std::string(utf8); }
+Path PathFromAnsi(std::string_view ansi) { return Path(ansi); }
+std::string PathToUtf8(const Path& path) { return path; }
+
+Path Join(const Path& base, std::string_view component) {
+    if (base.empty()) return Path(component);
+    Path out = base;
+    if (out.back() != '/') out += '/';
+    out += component;
+    return out;
+}
+
+Path Parent(const Path& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == Path::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+Status PrepareDestination(std::string_view ansiDir, Path& root) {
+    root = ansiDir.empty() ? Path(".") : Path(ansiDir);
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    // Every level from the top down; levels that exist are passed over.
+    for (size_t pos = 1; pos <= root.size(); ++pos) {
+        if (pos != root.size() && root[pos] != '/') continue;
+        const Path level = root.substr(0, pos);
+        if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) {
+            const int err = errno;
+            struct stat st;
+            if (::stat(level.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return FromErrno(err);
+        }
+    }
+    struct stat st;
+    if (::stat(root.c_str(), &st) != 0) return FromErrno(errno);
+    if (!S_ISDIR(st.st_mode)) return {Status::Failed, ENOTDIR};
+    return {};
+}
+
+FileState Inspect(const Path& path) {
+    FileState state;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return state;
+    state.exists = true;
+    state.directory = S_ISDIR(st.st_mode);
+    state.symlink = S_ISLNK(st.st_mode);
+    state.mtime = st.st_mtime;
+    return state;
+}
+
+Status MakeDirectory(const Path& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 ? Status{} : FromErrno(errno);
+}
+
+Status RemoveFile(const Path& path) {
+    return ::unlink(path.c_str()) == 0 ? Status{} : FromErrno(errno);
+}
+
+Status SetDirectoryAttributes(const Path& path, int64_t mtime, int mode) {
+    if (mode >= 0 && ::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) return FromErrno(errno);
+    if (mtime >= 0) {
+        const struct timespec times[2] = {{static_cast<time_t>(mtime), 0},
+                                          {static_cast<time_t>(mtime), 0}};
+        if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return FromErrno(errno);
+    }
+    return {};
+}
+
+Status CreateSymlink(const Path& link, std::string_view target) {
+    return ::symlink(std::string(target).c_str(), link.c_str()) == 0 ? Status{} : FromErrno(errno);
+}
+
+bool SupportsSymlinks() { return true; }
+
+uint32_t Umask() {
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
+    std::string name = Join(directory, ".unzip32-XXXXXX");
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return FromErrno(errno);
+    file = std::make_unique<PosixOutputFile>(fd, std::move(name));
+    return {};
+}
+
+Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return FromErrno(err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {Status::NotFound, S_ISDIR(st.st_mode) ? EISDIR : EINVAL};
+    }
+    input = std::make_unique<FileInput>(fd, static_cast<uint64_t>(st.st_size));
+    return {};
+}
+
+int64_t LocalDosTimeToUnix(int year, int month, int day, int hour, int minute, int second) {
+    struct tm tm {};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    const time_t t = ::mktime(&tm);
+    return t == static_cast<time_t>(-1) ? 0 : static_cast<int64_t>(t);
+}
+
+LocalTime UnixToLocal(int64_t seconds) {
+    const time_t t = static_cast<time_t>(seconds);
+    struct tm tm {};
+    if (!::localtime_r(&t, &tm)) return {1980, 1, 1, 0, 0, 0};
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+}  // namespace uz::os
+
+#endif  // !_WIN32

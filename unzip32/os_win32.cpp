@@ -1,0 +1,311 @@
+// The operating-system layer on Windows: wide-character API and \\?\ long
+// paths throughout; the texts of the binary interface are in CP_ACP.
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "os.h"
+#include "text_encoding.h"
+
+namespace uz::os {
+namespace {
+
+Status FromError(DWORD err) {
+    switch (err) {
+    case ERROR_SUCCESS: return {Status::Ok, 0};
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_INVALID_DRIVE: return {Status::NotFound, static_cast<int>(err)};
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS: return {Status::Exists, static_cast<int>(err)};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return {Status::DiskFull, static_cast<int>(err)};
+    default: return {Status::Failed, static_cast<int>(err)};
+    }
+}
+Status LastError() { return FromError(GetLastError()); }
+
+struct HandleCloser {
+    void operator()(HANDLE h) const {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+std::wstring Widen(std::string_view utf8) {
+    const std::u16string wide = Utf8ToUtf16(utf8);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::string Narrow(std::wstring_view wide) {
+    return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
+
+constexpr int64_t kFileTimeUnixEpoch = 116444736000000000LL;  // 1970-01-01 in 100 ns since 1601
+
+FILETIME ToFileTime(int64_t unix) {
+    const uint64_t t = static_cast<uint64_t>(unix * 10000000LL + kFileTimeUnixEpoch);
+    return FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+}
+
+int64_t FromFileTime(const FILETIME& ft) {
+    const int64_t t = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (t - kFileTimeUnixEpoch) / 10000000LL;
+}
+
+// "\\?\C:\dir" or "\\?\UNC\server\share\dir" for a full path.
+std::wstring LongForm(const std::wstring& full) {
+    if (full.rfind(L"\\\\?\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+class FileInput : public ArchiveInput {
+public:
+    FileInput(HANDLE h, uint64_t size) : handle_(h), size_(size) {}
+    ~FileInput() override { CloseHandle(handle_); }
+    uint64_t size() const override { return size_; }
+    size_t readAt(uint64_t offset, uint8_t* buffer, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            OVERLAPPED at{};
+            const uint64_t pos = offset + done;
+            at.Offset = static_cast<DWORD>(pos);
+            at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(n - done, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(handle_, buffer + done, want, &got, &at) || got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+
+private:
+    HANDLE handle_;
+    uint64_t size_;
+};
+
+class WinOutputFile : public OutputFile {
+public:
+    WinOutputFile(HANDLE h, std::wstring temp) : handle_(h), temp_(std::move(temp)) {}
+    ~WinOutputFile() override {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+        if (!committed_) DeleteFileW(temp_.c_str());
+    }
+    Status write(const uint8_t* data, size_t n) override {
+        while (n > 0) {
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
+            DWORD put = 0;
+            if (!WriteFile(handle_, data, want, &put, nullptr)) return LastError();
+            if (put == 0) return FromError(ERROR_DISK_FULL);
+            data += put;
+            n -= put;
+        }
+        return {};
+    }
+    Status commit(const Path& target, int64_t mtime, int) override {
+        if (mtime >= 0) {
+            const FILETIME ft = ToFileTime(mtime);
+            SetFileTime(handle_, nullptr, &ft, &ft);
+        }
+        const HANDLE h = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        if (!CloseHandle(h)) return LastError();
+        if (!MoveFileExW(temp_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
+        committed_ = true;
+        return {};
+    }
+
+private:
+    HANDLE handle_;
+    std::wstring temp_;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+std::string Describe(const Status& status) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(status.code), 0,
+                                   reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = n && text ? std::wstring(text, n) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' ' || message.back() == L'.'))
+        message.pop_back();
+    if (message.empty()) return "system error " + std::to_string(status.code);
+    return Narrow(message);
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    if (ansi.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+    return Narrow(wide);
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) {
+    const std::wstring wide = Widen(utf8);
+    if (wide.empty()) return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr,
+                        nullptr);
+    return ansi;
+}
+
+Path PathFromAnsi(std::string_view ansi) { return Widen(AnsiToUtf8(ansi)); }
+
+std::string PathToUtf8(const Path& path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return "\\\\" + Narrow(path.substr(8));
+    if (path.rfind(L"\\\\?\\", 0) == 0) return Narrow(path.substr(4));
+    return Narrow(path);
+}
+
+Path Join(const Path& base, std::string_view component) {
+    Path out = base;
+    if (!out.empty() && out.back() != L'\\') out += L'\\';
+    out += Widen(component);
+    return out;
+}
+
+Path Parent(const Path& path) {
+    const auto slash = path.find_last_of(L'\\');
+    return slash == Path::npos ? Path() : path.substr(0, slash);
+}
+
+Status PrepareDestination(std::string_view ansiDir, Path& root) {
+    std::wstring given = ansiDir.empty() ? std::wstring(L".") : PathFromAnsi(ansiDir);
+    for (auto& c : given)
+        if (c == L'/') c = L'\\';
+    const DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return LastError();
+    std::wstring full(n, L'\0');
+    const DWORD len = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
+    if (len == 0 || len >= n) return LastError();
+    full.resize(len);
+    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+    root = LongForm(full);
+    // Levels below the volume ("C:\" or "\\server\share\") from the top down.
+    size_t start = 0;
+    const size_t prefix = root.rfind(L"\\\\?\\UNC\\", 0) == 0 ? 8 : 4;
+    if (prefix == 8) {
+        start = root.find(L'\\', prefix);                                   // after server
+        start = start == Path::npos ? root.size() : root.find(L'\\', start + 1);  // after share
+        if (start == Path::npos) start = root.size();
+    } else {
+        start = root.find(L'\\', prefix);
+        if (start == Path::npos) start = root.size();
+    }
+    for (size_t pos = start + 1; pos <= root.size(); ++pos) {
+        if (pos != root.size() && root[pos] != L'\\') continue;
+        const std::wstring level = root.substr(0, pos);
+        if (!CreateDirectoryW(level.c_str(), nullptr)) {
+            const DWORD err = GetLastError();
+            const DWORD attrs = GetFileAttributesW(level.c_str());
+            if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return FromError(err);
+        }
+    }
+    const DWORD attrs = GetFileAttributesW(root.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return LastError();
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return FromError(ERROR_DIRECTORY);
+    return {};
+}
+
+FileState Inspect(const Path& path) {
+    FileState state;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return state;
+    state.exists = true;
+    state.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    state.symlink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    state.mtime = FromFileTime(data.ftLastWriteTime);
+    return state;
+}
+
+Status MakeDirectory(const Path& path) {
+    return CreateDirectoryW(path.c_str(), nullptr) ? Status{} : LastError();
+}
+
+Status RemoveFile(const Path& path) { return DeleteFileW(path.c_str()) ? Status{} : LastError(); }
+
+Status SetDirectoryAttributes(const Path& path, int64_t mtime, int) {
+    if (mtime < 0) return {};
+    const HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError();
+    std::unique_ptr<void, HandleCloser> owner(h);
+    const FILETIME ft = ToFileTime(mtime);
+    return SetFileTime(h, nullptr, &ft, &ft) ? Status{} : LastError();
+}
+
+Status CreateSymlink(const Path&, std::string_view) { return FromError(ERROR_NOT_SUPPORTED); }
+bool SupportsSymlinks() { return false; }
+uint32_t Umask() { return 0; }
+
+Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::wstring name =
+            Join(directory, "~uz" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp");
+        const HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            file = std::make_unique<WinOutputFile>(h, name);
+            return {};
+        }
+        const DWORD err = GetLastError();
+        if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return FromError(err);
+    }
+    return FromError(ERROR_FILE_EXISTS);
+}
+
+Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {
+    std::wstring full = path;
+    for (auto& c : full)
+        if (c == L'/') c = L'\\';
+    const HANDLE h = CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError();
+    LARGE_INTEGER size;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !GetFileSizeEx(h, &size)) {
+        CloseHandle(h);
+        return FromError(ERROR_FILE_NOT_FOUND);
+    }
+    input = std::make_unique<FileInput>(h, static_cast<uint64_t>(size.QuadPart));
+    return {};
+}
+
+int64_t LocalDosTimeToUnix(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME local{};
+    local.wYear = static_cast<WORD>(year);
+    local.wMonth = static_cast<WORD>(month);
+    local.wDay = static_cast<WORD>(day);
+    local.wHour = static_cast<WORD>(hour);
+    local.wMinute = static_cast<WORD>(minute);
+    local.wSecond = static_cast<WORD>(second);
+    SYSTEMTIME utc;
+    FILETIME ft;
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft)) return 0;
+    return FromFileTime(ft);
+}
+
+LocalTime UnixToLocal(int64_t seconds) {
+    const FILETIME ft = ToFileTime(seconds);
+    SYSTEMTIME utc, local;
+    if (!FileTimeToSystemTime(&ft, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return {1980, 1, 1, 0, 0, 0};
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
+}  // namespace uz::os
+
+#endif  // _WIN32
