@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Real installations of the sample package: setup.exe driven through its
+# window and boxes, then the files, shortcuts and started programs checked.
+. "$E2E_LIB"
+. "$(dirname "$E2E_LIB")/package.sh"
+
+C=$(c_drive)
+target_name="Sample Writer E2E $$"
+dest="$C/Program Files/$target_name"
+wdest="C:\\\\Program Files\\\\$target_name"   # as written in a driver script
+rm -rf "$dest" "$C/Program.exe" "$C/Program.exe.ran"
+
+standard_ini() {  # extra lines follow
+    setup_ini "$1" "MESSAGE=This installs Sample Writer." "APPLICATION=Sample Writer" \
+        "TARGET=$target_name" "ZIPFILE=Setup.zip" "EXEFILE=writer.exe" \
+        "SHORTCUTPROGRAMS=$target_name" "SHORTCUTDESKTOP=$target_name" "${@:2}"
+}
+
+echo "== the whole installation into a missing folder, with a planted C:\\Program.exe"
+pkg="$E2E_WORK/package one"
+install_package "$pkg"
+standard_ini "$pkg" "AUTOLAUNCH=false"
+# A program planted where an unquoted command line would find it first.
+cp "$MARKER_EXE" "$C/Program.exe"
+drive "
+start $(winpath "$pkg/setup.exe")
+window frmSetup
+expect-text 100 $wdest
+key Alt+I
+box
+expect-box-text The destination folder does not exist.\rDo you want to create it now?
+answer 7
+window frmSetup
+click 101
+box
+answer 6
+box 30000
+expect-caption Installation completed
+expect-box-text Setup was completed succesfully!\r\rDo you want to start the application now?
+answer 6
+expect-exit 0 20000
+"
+for i in $(seq 1 50); do [ -f "$dest/writer.exe.ran" ] && break; sleep 0.2; done
+[ -f "$dest/writer.exe.ran" ] || fail "the installed program was not started"
+[ ! -e "$C/Program.exe.ran" ] || fail "the planted C:\\Program.exe was started"
+rm -f "$dest/writer.exe.ran"
+same_tree "$E2E_WORK/app" "$dest" || fail "extracted files differ"
+wexe="C:\\Program Files\\$target_name\\writer.exe"
+wdir="C:\\Program Files\\$target_name"
+desktop=$(find "$C/users" -path '*Desktop*' -name "$target_name.lnk" -print -quit)
+programs=$(find "$C/users" -path '*Programs*' -name "$target_name.lnk" -print -quit)
+[ -n "$desktop" ] || fail "no Desktop shortcut"
+[ -n "$programs" ] || fail "no Programs shortcut"
+expect_lnk "$desktop" "$wexe" "$wdir" || fail "Desktop shortcut"
+expect_lnk "$programs" "$wexe" "$wdir" || fail "Programs shortcut"
+rm -f "$desktop" "$programs" "$C/Program.exe"
+
+echo "== the archive missing"
+pkg="$E2E_WORK/package two"
+make_package "$pkg"
+cp "$UNZIP32_DLL" "$pkg/unzip32.dll"
+setup_ini "$pkg" "TARGET=Never Created $$" "ZIPFILE=Other.zip"
+drive "
+start $(winpath "$pkg/setup.exe")
+window frmSetup
+click 101
+box
+expect-caption SETUP
+expect-box-text Error: Can't locate Setup.zip
+answer 1
+expect-exit 0
+"
+[ ! -e "$C/Program Files/Never Created $$" ] || fail "a folder was created"
+
+echo "== an existing folder, Enter presses Install, AutoLaunch starts without asking"
+pkg="$E2E_WORK/package three"
+install_package "$pkg"
+setup_ini "$pkg" "TARGET=$target_name" "ZIPFILE=Setup.zip" "EXEFILE=writer.exe" "AUTOLAUNCH=TRUE"
+drive "
+start $(winpath "$pkg/setup.exe")
+window frmSetup
+key Enter
+expect-exit 0 30000
+"
+for i in $(seq 1 50); do [ -f "$dest/writer.exe.ran" ] && break; sleep 0.2; done
+[ -f "$dest/writer.exe.ran" ] || fail "AutoLaunch did not start the program"
+rm -rf "$dest"
+
+echo "== a corrupt archive: the library's message, then the completion question"
+pkg="$E2E_WORK/package four"
+install_package "$pkg"
+python3 - "$pkg/Setup.zip" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+# Spoil the compressed data of the first entry (after its 30-byte header and name).
+name_len = data[26] | data[27] << 8
+extra_len = data[28] | data[29] << 8
+start = 30 + name_len + extra_len
+for i in range(start, start + 8):
+    data[i] ^= 0x5A
+open(sys.argv[1], "wb").write(data)
+PY
+mkdir -p "$dest"
+setup_ini "$pkg" "TARGET=$target_name" "ZIPFILE=Setup.zip" "EXEFILE=writer.exe"
+drive "
+start $(winpath "$pkg/setup.exe")
+window frmSetup
+click 101
+box 30000
+expect-caption SETUP
+box-text
+answer 1
+box 30000
+expect-caption Installation completed
+answer 7
+expect-exit 0
+"
+rm -rf "$dest"
+
+echo "== an encrypted archive: the password box during extraction"
+pkg="$E2E_WORK/package five"
+make_package "$pkg"
+cp "$UNZIP32_DLL" "$pkg/unzip32.dll"
+sample_app "$E2E_WORK/secret"
+(cd "$E2E_WORK/secret" && 7z a -tzip -mem=ZipCrypto -psesame "$pkg/Setup.zip" . >/dev/null)
+mkdir -p "$dest"
+setup_ini "$pkg" "TARGET=$target_name" "ZIPFILE=Setup.zip" "EXEFILE=writer.exe"
+drive "
+start $(winpath "$pkg/setup.exe")
+window frmSetup
+click 101
+box 30000
+expect-caption SETUP
+expect-box-contains Please Enter The Password!
+type sesame
+answer 1
+box 30000
+expect-caption Installation completed
+answer 7
+expect-exit 0 20000
+"
+same_tree "$E2E_WORK/secret" "$dest" || fail "encrypted archive not extracted"
+rm -rf "$dest"
+echo "install scenarios passed"

@@ -1,0 +1,59 @@
+# Sourced by the install scenarios after lib.sh. Expects from ctest, beside
+# lib.sh's variables: UNZIP32_DLL, MARKER_EXE, LNKREAD_EXE, SAMPLES_DIR.
+
+# The Wine prefix's C: drive, as the scenarios' programs see it.
+c_drive() { printf '%s/drive_c' "${WINEPREFIX:-$(dirname "$WINE_RUN")/../build/wine}"; }
+
+# sample_app DIR: the sample application's files with the marker program as writer.exe.
+sample_app() {
+    mkdir -p "$1"
+    cp -r "$SAMPLES_DIR/sample-writer/app/." "$1/"
+    cp "$MARKER_EXE" "$1/writer.exe"
+}
+
+# make_zip ZIP DIR: an archive of DIR's content (deflated, names relative to DIR).
+make_zip() {
+    python3 - "$1" "$2" <<'PY'
+import os, sys, zipfile
+archive, root = sys.argv[1], sys.argv[2]
+with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+    for folder, dirs, files in os.walk(root):
+        dirs.sort()
+        for name in sorted(files):
+            path = os.path.join(folder, name)
+            z.write(path, os.path.relpath(path, root))
+PY
+}
+
+# install_package DIR: setup.exe, unzip32.dll and Setup.zip of the sample
+# application (Setup.ini is written by the scenario).
+install_package() {
+    make_package "$1"
+    cp "$UNZIP32_DLL" "$1/unzip32.dll"
+    sample_app "$E2E_WORK/app"
+    make_zip "$1/Setup.zip" "$E2E_WORK/app"
+}
+
+# same_tree A B: the two folders hold the same files with the same bytes.
+same_tree() {
+    if ! diff -r "$1" "$2" >/dev/null; then
+        echo "the folders differ: $1 $2"; diff -r "$1" "$2" | head -20
+        return 1
+    fi
+}
+
+# expect_lnk FILE TARGET FOLDER: the shortcut, read back through the shell,
+# points at TARGET with working folder FOLDER and no arguments.
+expect_lnk() {
+    local out
+    out=$("$WINE_RUN" "$LNKREAD_EXE" "$(winpath "$1")" | tr -d '\r')
+    local want
+    want=$(printf 'target=%s\narguments=\nfolder=%s' "$2" "$3")
+    if [ "$out" != "$want" ]; then
+        echo "shortcut $1:"; echo "$out"; echo "expected:"; echo "$want"
+        return 1
+    fi
+}
+
+# fail MESSAGE
+fail() { echo "FAIL: $*"; exit 1; }
