@@ -26,7 +26,7 @@ void ZipCrypto::update(uint8_t plain) {
 
 void ZipCrypto::decrypt(uint8_t* data, size_t n) {
     for (size_t i = 0; i < n; ++i) {
-        const uint16_t temp = static_cast<uint16_t>(keys_[2] | 2);
+        const uint32_t temp = (keys_[2] | 2) & 0xFFFF;
         const uint8_t plain = data[i] ^ static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
         update(plain);
         data[i] = plain;

@@ -1,0 +1,252 @@
+// Hostile and damaged archives: nothing is ever written outside the
+// destination, whatever the result, and every failure is printed.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include "harness.h"
+#include "zip_builder.h"
+
+namespace uztest {
+namespace {
+
+// Everything below the scratch folder except the archive and the destination.
+std::map<std::string, std::string> Outside(const Scratch& s) {
+    auto tree = Tree(s.path());
+    for (auto it = tree.begin(); it != tree.end();) {
+        if (it->first == "a.zip" || it->first.rfind("dest/", 0) == 0) it = tree.erase(it);
+        else ++it;
+    }
+    return tree;
+}
+
+const char* const kEscapingNames[] = {
+    "/abs.txt", "../up.txt", "a/../../up2.txt", "..\\win.txt", "a\\..\\..\\win2.txt", "C:\\drive.txt",
+    "C:drive2.txt", "\\\\server\\share\\unc.txt", "//server/share/unc2.txt", "./../dot.txt", "a/b/../../../deep.txt",
+};
+
+TEST(Hostile, EscapingNamesAreRefusedOthersExtracted) {
+    for (const char* name : kEscapingNames) {
+        Scratch s;
+        fs::create_directories(s / "dest/out");
+        WriteFile(s / "a.zip", ZipBuilder().file(name, "evil").file("good.txt", "good").build());
+        Call call(s / "a.zip", s / "dest/out");
+        EXPECT_EQ(call.run(), UZ_WARNING) << name;
+        EXPECT_NE(Rec().printed.find("refused"), std::string::npos) << name;
+        EXPECT_TRUE(Outside(s).empty()) << name;
+        EXPECT_EQ(Tree(s / "dest/out"), (std::map<std::string, std::string>{{"good.txt", "good"}})) << name;
+    }
+}
+
+ZipItem Link(const std::string& name, const std::string& target) {
+    ZipItem item;
+    item.name = name;
+    item.data = target;
+    item.method = 0;
+    item.externalAttributes = 0120777u << 16;
+    return item;
+}
+
+TEST(Hostile, LinksPointingOutsideAreRefused) {
+    struct Case {
+        std::vector<ZipItem> items;
+        std::map<std::string, std::string> expect;  // the destination afterwards
+    };
+    ZipItem fileInSub;
+    fileInSub.name = "sub/file";
+    fileInSub.data = "f";
+    ZipItem throughLink;
+    throughLink.name = "d/evil";
+    throughLink.data = "e";
+    const Case cases[] = {
+        {{Link("abs", "/etc")}, {}},
+        {{Link("up", "../x")}, {}},
+        {{Link("sub/up", "../../x")}, {{"sub/", ""}}},
+        {{Link("mid", "sub/../../x")}, {}},
+        // A link to a shallower place, then a link below it: the folder is made
+        // for real first, so "s/x" resolves below the destination and "s" is not made.
+        {{Link("s", "."), Link("s/x", "../out")}, {{"s/", ""}, {"s/x", "-> ../out"}}},
+        // Links are made last, so no entry is written through one.
+        {{Link("d", "sub"), fileInSub, throughLink}, {{"sub/", ""}, {"sub/file", "f"}, {"d/", ""}, {"d/evil", "e"}}},
+        {{fileInSub, Link("ok", "sub/file"), Link("sub/up", "../sub/file")},
+         {{"sub/", ""}, {"sub/file", "f"}, {"ok", "-> sub/file"}, {"sub/up", "-> ../sub/file"}}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        Scratch s;
+        fs::create_directories(s / "dest/out");
+        ZipBuilder zip;
+        for (const auto& item : c.items) zip.add(item);
+        WriteFile(s / "a.zip", zip.build());
+        Call call(s / "a.zip", s / "dest/out");
+        call.run();
+        EXPECT_TRUE(Outside(s).empty()) << n;
+        EXPECT_EQ(Tree(s / "dest/out"), c.expect) << n << "\n" << Rec().printed;
+        ++n;
+    }
+}
+
+TEST(Hostile, OverlappingEntriesCannotAmplify) {
+    Scratch s;
+    ZipItem real;
+    real.name = "one";
+    real.data = std::string(100000, 'x');
+    ZipItem again = real;  // a second directory record for the same local header
+    again.name = "two";
+    again.offset = 0;
+    again.writeLocal = false;
+    WriteFile(s / "a.zip", ZipBuilder().add(real).add(again).build());
+    Call call(s / "a.zip", s / "dest");
+    EXPECT_EQ(call.run(), UZ_FORMAT_ERROR);
+    EXPECT_EQ(Tree(s / "dest"), (std::map<std::string, std::string>{{"one", real.data}}));
+    EXPECT_NE(Rec().printed.find("two"), std::string::npos);
+}
+
+TEST(Hostile, OutputNeverExceedsDeclaredSize) {
+    Scratch s;
+    ZipItem bomb;
+    bomb.name = "bomb";
+    bomb.data = std::string(10 << 20, '\0');
+    bomb.declaredSize = 1000;
+    fs::create_directories(s / "dest");
+    WriteFile(s / "dest/bomb", "precious");
+    WriteFile(s / "a.zip", ZipBuilder().add(bomb).build());
+    Call call(s / "a.zip", s / "dest");
+    EXPECT_EQ(call.run(), UZ_FORMAT_ERROR);
+    EXPECT_EQ(Tree(s / "dest"), (std::map<std::string, std::string>{{"bomb", "precious"}}));
+}
+
+// Damaged archives: result, and the file that stood at the target survives.
+struct Damage {
+    const char* label;
+    std::string (*make)();
+    int32_t result;
+};
+
+std::string BadCrc() {
+    ZipItem item;
+    item.name = "f";
+    item.data = "new content";
+    item.crc = 1234;
+    return ZipBuilder().add(item).build();
+}
+std::string Truncated() {
+    const std::string zip = ZipBuilder().file("f", std::string(5000, 'a')).file("g", "b").build();
+    return zip.substr(0, zip.size() / 2);
+}
+std::string CorruptDeflate() {
+    std::string zip = ZipBuilder().file("f", std::string(5000, 'a') + "tail").build();
+    zip[30 + 1] = '\xff';
+    zip[30 + 2] = '\xff';
+    return zip;
+}
+std::string ShortData() {
+    ZipItem item;
+    item.name = "f";
+    item.data = "abc";
+    item.declaredSize = 10;
+    return ZipBuilder().add(item).build();
+}
+std::string DirectoryBeyondEnd() {
+    std::string zip = ZipBuilder().file("f", "abc").build();
+    zip[zip.size() - 6] = '\x7f';  // directory offset: past the end of the file
+    return zip;
+}
+std::string HugeEntryCount() {
+    std::string zip = ZipBuilder().file("f", "abc").build();
+    zip[zip.size() - 12] = zip[zip.size() - 14] = '\x30';  // entry counts
+    return zip;
+}
+std::string Bzip2() {
+    ZipItem item;
+    item.name = "f";
+    item.data = "whatever";
+    item.method = 12;
+    return ZipBuilder().add(item).build();
+}
+std::string Aes() {
+    ZipItem item;
+    item.name = "f";
+    item.data = "whatever";
+    item.method = 99;
+    item.flags = 1;
+    return ZipBuilder().add(item).build();
+}
+std::string NotZip() { return std::string(1000, 'z'); }
+std::string Empty() { return {}; }
+
+const Damage kDamages[] = {
+    {"BadCrc", BadCrc, UZ_FORMAT_ERROR},
+    {"Truncated", Truncated, UZ_NOT_FOUND},
+    {"CorruptDeflate", CorruptDeflate, UZ_FORMAT_ERROR},
+    {"ShortData", ShortData, UZ_FORMAT_ERROR},
+    {"DirectoryBeyondEnd", DirectoryBeyondEnd, UZ_UNEXPECTED_END},
+    {"HugeEntryCount", HugeEntryCount, UZ_SEVERE_ERROR},
+    {"Bzip2", Bzip2, UZ_UNSUPPORTED},
+    {"Aes", Aes, UZ_UNSUPPORTED},
+    {"NotZip", NotZip, UZ_NOT_FOUND},
+    {"EmptyFile", Empty, UZ_NOT_FOUND},
+};
+
+class Damaged : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(Damaged, ResultMessageAtEveryLevelAndTargetKept) {
+    const Damage& d = GetParam();
+    Scratch s;
+    WriteFile(s / "a.zip", d.make());
+    for (int32_t level : {0, 1, 2}) {
+        fs::create_directories(s / "dest");
+        WriteFile(s / "dest/f", "precious");
+        Call call(s / "a.zip", s / "dest");
+        call.options.MessageLevel = level;
+        EXPECT_EQ(call.run(), d.result) << "level " << level;
+        EXPECT_FALSE(Rec().printed.empty()) << "level " << level;
+        EXPECT_EQ(Tree(s / "dest"), (std::map<std::string, std::string>{{"f", "precious"}})) << Rec().printed;
+        Call test(s / "a.zip", s / "dest");
+        test.options.TestZip = 1;
+        test.options.MessageLevel = level;
+        EXPECT_EQ(test.run(), d.result);
+        EXPECT_FALSE(Rec().printed.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, Damaged, ::testing::ValuesIn(kDamages),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(Hostile, MissingArchive) {
+    Scratch s;
+    Call call(s / "absent.zip", s / "dest");
+    EXPECT_EQ(call.run(), UZ_NOT_FOUND);
+    EXPECT_NE(Rec().printed.find("absent.zip"), std::string::npos);
+}
+
+TEST(Hostile, UnsupportedEntryBesideGoodOnes) {
+    Scratch s;
+    ZipItem bz;
+    bz.name = "b.bz2";
+    bz.method = 12;
+    WriteFile(s / "a.zip", ZipBuilder().add(bz).file("ok", "1").build());
+    Call call(s / "a.zip", s / "dest");
+    EXPECT_EQ(call.run(), UZ_UNSUPPORTED);
+    EXPECT_EQ(Tree(s / "dest"), (std::map<std::string, std::string>{{"ok", "1"}}));
+    EXPECT_NE(Rec().printed.find("not supported"), std::string::npos);
+}
+
+TEST(Hostile, DiskFullRemovesPartialFile) {
+    Scratch s;
+    fs::create_directories(s / "small");
+    if (mount("tmpfs", (s / "small").c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    std::string random;
+    for (int i = 0; i < 600000; ++i) random += static_cast<char>((i * 2654435761u) >> 24);
+    WriteFile(s / "a.zip", ZipBuilder().file("small.txt", "fits").file("big.bin", random).file("after", "x").build());
+    Call call(s / "a.zip", s / "small/dest");
+    const int32_t result = call.run();
+    const auto tree = Tree(s / "small/dest");
+    umount((s / "small").c_str());
+    EXPECT_EQ(result, UZ_DISK_FULL);
+    EXPECT_EQ(tree, (std::map<std::string, std::string>{{"small.txt", "fits"}}));
+    EXPECT_NE(Rec().printed.find("disk full"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace uztest

@@ -1,0 +1,168 @@
+// Writes ZIP archives byte by byte, hostile ones included: any name, any
+// method number, any sizes and offsets, traditional encryption. Shared by the
+// native tests and the Windows tests (which have no python3 to make archives).
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace uztest {
+
+inline void Put16(std::string& out, uint32_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void Put32(std::string& out, uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+inline void Put64(std::string& out, uint64_t v) {
+    Put32(out, static_cast<uint32_t>(v));
+    Put32(out, static_cast<uint32_t>(v >> 32));
+}
+
+inline uint32_t Crc(const std::string& data) {
+    return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+}
+
+inline std::string RawDeflate(const std::string& data) {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, static_cast<uLong>(data.size())) + 16, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+struct ZipItem {
+    std::string name;
+    std::string data;
+    uint16_t method = 8;                 // 0 stored, 8 deflated, anything else as given
+    uint16_t flags = 0;
+    uint16_t versionMadeBy = 0x031E;     // Unix, 3.0
+    uint32_t externalAttributes = 0100644u << 16;
+    uint16_t dosTime = 0x6000;           // 12:00:00
+    uint16_t dosDate = 0x5A87;           // 2025-04-07
+    std::string centralExtra;
+    std::string localExtra;
+    std::string password;                // non-empty: traditional encryption
+    std::optional<uint32_t> crc;         // override (a wrong CRC)
+    std::optional<uint64_t> declaredSize;  // override of the uncompressed size
+    std::optional<uint64_t> offset;      // override of the local header offset
+    bool writeLocal = true;              // false: only a central record (pointing at `offset`)
+};
+
+class ZipBuilder {
+public:
+    ZipBuilder& add(ZipItem item) {
+        items_.push_back(std::move(item));
+        return *this;
+    }
+    ZipBuilder& file(const std::string& name, const std::string& data, uint16_t method = 8) {
+        ZipItem item;
+        item.name = name;
+        item.data = data;
+        item.method = method;
+        return add(item);
+    }
+
+    std::string build(const std::string& comment = {}, const std::string& prefix = {}) const {
+        std::string out = prefix;
+        std::string central;
+        for (const ZipItem& item : items_) {
+            const uint32_t crc = item.crc ? *item.crc : Crc(item.data);
+            std::string stored = item.method == 8 ? RawDeflate(item.data) : item.data;
+            uint16_t flags = item.flags;
+            if (!item.password.empty()) {
+                flags |= 1;
+                stored = Encrypt(item.password, stored, static_cast<uint8_t>(crc >> 24));
+            }
+            const uint64_t size = item.declaredSize ? *item.declaredSize : item.data.size();
+            const uint64_t offset = item.offset ? *item.offset : out.size() - prefix.size();
+            if (item.writeLocal) {
+                Put32(out, 0x04034b50);
+                Put16(out, 20);
+                Put16(out, flags);
+                Put16(out, item.method);
+                Put16(out, item.dosTime);
+                Put16(out, item.dosDate);
+                Put32(out, crc);
+                Put32(out, static_cast<uint32_t>(stored.size()));
+                Put32(out, static_cast<uint32_t>(size));
+                Put16(out, static_cast<uint32_t>(item.name.size()));
+                Put16(out, static_cast<uint32_t>(item.localExtra.size()));
+                out += item.name;
+                out += item.localExtra;
+                out += stored;
+            }
+            Put32(central, 0x02014b50);
+            Put16(central, item.versionMadeBy);
+            Put16(central, 20);
+            Put16(central, flags);
+            Put16(central, item.method);
+            Put16(central, item.dosTime);
+            Put16(central, item.dosDate);
+            Put32(central, crc);
+            Put32(central, static_cast<uint32_t>(stored.size()));
+            Put32(central, static_cast<uint32_t>(size));
+            Put16(central, static_cast<uint32_t>(item.name.size()));
+            Put16(central, static_cast<uint32_t>(item.centralExtra.size()));
+            Put16(central, 0);
+            Put16(central, 0);
+            Put16(central, 0);
+            Put32(central, item.externalAttributes);
+            Put32(central, static_cast<uint32_t>(offset));
+            central += item.name;
+            central += item.centralExtra;
+        }
+        const uint64_t directoryOffset = out.size() - prefix.size();
+        out += central;
+        Put32(out, 0x06054b50);
+        Put16(out, 0);
+        Put16(out, 0);
+        Put16(out, static_cast<uint32_t>(items_.size()));
+        Put16(out, static_cast<uint32_t>(items_.size()));
+        Put32(out, static_cast<uint32_t>(central.size()));
+        Put32(out, static_cast<uint32_t>(directoryOffset));
+        Put16(out, static_cast<uint32_t>(comment.size()));
+        out += comment;
+        return out;
+    }
+
+    // Traditional PKWARE encryption with a fixed 12-byte header.
+    static std::string Encrypt(const std::string& password, const std::string& data, uint8_t check) {
+        uint32_t k0 = 0x12345678, k1 = 0x23456789, k2 = 0x34567890;
+        const z_crc_t* table = get_crc_table();
+        const auto update = [&](uint8_t p) {
+            k0 = table[(k0 ^ p) & 0xFF] ^ (k0 >> 8);
+            k1 = (k1 + (k0 & 0xFF)) * 134775813 + 1;
+            k2 = table[(k2 ^ (k1 >> 24)) & 0xFF] ^ (k2 >> 8);
+        };
+        for (char c : password) update(static_cast<uint8_t>(c));
+        std::string plain = "0123456789A";
+        plain += static_cast<char>(check);
+        plain += data;
+        std::string out;
+        for (char c : plain) {
+            const uint32_t t = (k2 | 2) & 0xFFFF;
+            const auto p = static_cast<uint8_t>(c);
+            out += static_cast<char>(p ^ static_cast<uint8_t>((t * (t ^ 1)) >> 8));
+            update(p);
+        }
+        return out;
+    }
+
+private:
+    std::vector<ZipItem> items_;
+};
+
+}  // namespace uztest
