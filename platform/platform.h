@@ -101,6 +101,8 @@ struct Library {
 };
 struct Libraries {
     // Loads `fileName` from the running program's own folder only: 48 on failure.
+    // A bare name without an extension takes the system's form of a library
+    // file name: "unzip32" is unzip32.dll on Windows, libunzip32.so on POSIX.
     virtual std::unique_ptr<Library> LoadFromProgramFolder(const std::wstring& fileName) = 0;
     virtual ~Libraries() = default;
 };

@@ -57,7 +57,7 @@ public:
 
 private:
     uint8_t StreamByte() const {
-        uint16_t temp = static_cast<uint16_t>(key2_ | 2);
+        uint32_t temp = (key2_ | 2) & 0xffff;
         return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
     }
     void Update(uint8_t c) {

@@ -1,0 +1,71 @@
+// Dynamic-link libraries from the running program's own folder.
+#include <string>
+
+#include "common/failure.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_services.h"
+
+namespace platform::win32 {
+
+namespace {
+
+// A bare library name takes the system's form: unzip32 -> unzip32.dll.
+std::wstring FileNameOf(const std::wstring& name) {
+    if (name.find(L'.') != std::wstring::npos) return name;
+    return name + L".dll";
+}
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+class Win32Library final : public Library {
+public:
+    Win32Library(UniqueModule module, std::wstring fileName)
+        : module_(std::move(module)), fileName_(std::move(fileName)) {}
+
+    void* Symbol(const char* name) override {
+        FARPROC address = GetProcAddress(module_.get(), name);
+        if (address == nullptr) {
+            std::string entry(name);
+            common::Raise(common::FailureNumber::DllEntryPoint,
+                          std::wstring(entry.begin(), entry.end()) + L" in " + fileName_);
+        }
+        return reinterpret_cast<void*>(address);
+    }
+
+private:
+    UniqueModule module_;
+    std::wstring fileName_;
+};
+
+}  // namespace
+
+std::unique_ptr<Library> Win32Libraries::LoadFromProgramFolder(const std::wstring& name) {
+    std::wstring fileName = FileNameOf(name);
+    std::wstring folder = ProgramFolder();
+    // A name with a separator in it would leave the program's folder.
+    if (folder.empty() || fileName.find_first_of(L"\\/:") != std::wstring::npos)
+        common::Raise(common::FailureNumber::DllLoad, fileName);
+    // A full path with the altered search order: the library and what it
+    // needs come from its own folder, never from the current directory or PATH.
+    DWORD previousMode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+    UniqueModule module(
+        LoadLibraryExW((folder + L"\\" + fileName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    SetThreadErrorMode(previousMode, nullptr);
+    if (!module) common::Raise(common::FailureNumber::DllLoad, fileName);
+    return std::make_unique<Win32Library>(std::move(module), fileName);
+}
+
+}  // namespace platform::win32
