@@ -135,15 +135,15 @@ TEST_P(Overwrite, AnswersDecideEachExistingFile) {
 INSTANTIATE_TEST_SUITE_P(Answers, Overwrite, testing::ValuesIn(kOverwrites),
                          [](const auto& info) { return std::string(info.param.label); });
 
-class Encrypted : public RealLibrary {
+class EncryptedArchive : public RealLibrary {
 protected:
-    Encrypted() {
+    EncryptedArchive() {
         world.Write("secret.zip", MakeZip({{"one.txt", "first secret", "abc"},
                                            {"two.txt", "second secret", "abc"}}));
     }
 };
 
-TEST_F(Encrypted, RightPasswordExtracts) {
+TEST_F(EncryptedArchive, RightPasswordExtracts) {
     world.dialogs.inputBoxAnswers = {L"abc", L"abc"};
     unzip::UnzipFiles files = Files("secret.zip");
     EXPECT_EQ(files.Unzip(), 0) << extraction_test::Ansi(files.GetLastMessage());
@@ -153,7 +153,7 @@ TEST_F(Encrypted, RightPasswordExtracts) {
     EXPECT_EQ(world.dialogs.inputBoxes[0], L"Please Enter The Password!");
 }
 
-TEST_F(Encrypted, CancelOnceAsksNoMoreUntilTheNextExtraction) {
+TEST_F(EncryptedArchive, CancelOnceAsksNoMoreUntilTheNextExtraction) {
     world.dialogs.inputBoxAnswers = {L"", L"abc", L"abc"};
     unzip::UnzipFiles files = Files("secret.zip");
     EXPECT_NE(files.Unzip(), 0);

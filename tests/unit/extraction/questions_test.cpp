@@ -117,14 +117,15 @@ TEST_F(Password, NoBufferAtAllGivesNone) {
 }
 
 struct ReplaceCase {
+    const char* label;
     std::optional<int> answer;  // none: the box cannot appear
     int32_t result;
 };
 const ReplaceCase kReplaces[] = {
-    {platform::kAnswerNo, 100},
-    {platform::kAnswerCancel, 104},
-    {platform::kAnswerYes, 102},
-    {std::nullopt, 102},
+    {"No", platform::kAnswerNo, 100},
+    {"Cancel", platform::kAnswerCancel, 104},
+    {"Yes", platform::kAnswerYes, 102},
+    {"NoBox", std::nullopt, 102},
 };
 
 class Replace : public testing::TestWithParam<ReplaceCase> {
@@ -141,7 +142,8 @@ TEST_P(Replace, AnswerGivesResult) {
     EXPECT_EQ(world.dialogs.msgBoxes, shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, Replace, testing::ValuesIn(kReplaces));
+INSTANTIATE_TEST_SUITE_P(Answers, Replace, testing::ValuesIn(kReplaces),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 class Questions : public testing::Test {
 protected:
