@@ -30,8 +30,10 @@ platform::Library& Library() {
 template <typename Entry>
 Entry Lookup(const char* name) {
     void* address = Library().Symbol(name);
-    if (address == nullptr)
-        common::Raise(common::FailureNumber::DllEntryPoint, std::wstring(name, name + std::char_traits<char>::length(name)));
+    if (address == nullptr) {
+        std::string entry(name);
+        common::Raise(common::FailureNumber::DllEntryPoint, std::wstring(entry.begin(), entry.end()));
+    }
     return reinterpret_cast<Entry>(address);
 }
 
