@@ -194,7 +194,7 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
     const int32_t result = outcome_.result(filter_.hasIncludes(), !unmatched.empty());
     if (options_.mode == Mode::Test) {
         if (result == UZ_OK)
-            reporter_.message(MessageClass::Notice, "No errors detected in compressed data of " + archiveName + ".");
+            reporter_.requested("No errors detected in compressed data of " + archiveName + ".");
         else
             reporter_.message(MessageClass::Error, "At least one error was detected in " + archiveName + ".");
     }

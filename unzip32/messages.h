@@ -7,7 +7,8 @@
 // Notice at levels 0 and 1, Error always. Every cause of a non-zero result is
 // an Error, so a caller that shows the printed text on failure never shows an
 // empty message. Requested output (the archive comment, a verbose listing,
-// entry data sent to the callback) is not a message and is always printed.
+// the verdict of a successful test, entry data sent to the callback) is not a
+// message and is always printed.
 #pragma once
 
 #include <cstdint>
