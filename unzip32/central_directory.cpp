@@ -177,7 +177,8 @@ DirectoryResult ReadCentralDirectory(ArchiveInput& input, ArchiveIndex& index) {
     if (end.entries > maxEntries)
         return {DirectoryError::Corrupt, "the entry count does not fit the central directory"};
     index.entries.clear();
-    index.entries.reserve(static_cast<size_t>(end.entries));
+    // Reserve for what a sane directory holds; a larger count grows as records prove real.
+    index.entries.reserve(static_cast<size_t>(std::min<uint64_t>(end.entries, 65536)));
 
     DirectoryCursor cursor(input, index.directoryOffset, directoryEnd);
     for (uint64_t i = 0; i < end.entries; ++i) {

@@ -190,7 +190,7 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
     }
     const auto unmatched = filter_.unmatched();
     for (const auto& pattern : unmatched)
-        reporter_.message(MessageClass::Error, "caution: no entry matches " + os::AnsiToUtf8(pattern));
+        reporter_.message(MessageClass::Error, "caution: no entry matches " + pattern);
     const int32_t result = outcome_.result(filter_.hasIncludes(), !unmatched.empty());
     if (options_.mode == Mode::Test) {
         if (result == UZ_OK)

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "os.h"
+
 namespace uz {
 
 Options DecodeOptions(const UnzipOptionsRecord& r) {
@@ -27,7 +29,7 @@ Options DecodeOptions(const UnzipOptionsRecord& r) {
 std::vector<std::string> ReadNameList(int32_t count, char** list) {
     std::vector<std::string> names;
     if (!list) return names;
-    for (int32_t i = 0; i < count && i < UZ_NAME_LIST_SLOTS && list[i]; ++i) names.emplace_back(list[i]);
+    for (int32_t i = 0; i < count && i < UZ_NAME_LIST_SLOTS && list[i]; ++i) names.push_back(os::AnsiToUtf8(list[i]));
     return names;
 }
 

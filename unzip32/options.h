@@ -40,7 +40,8 @@ struct Callbacks {
     UzServiceCallback service = nullptr;
 };
 
-// Reads `count` names of a name list; a null slot ends the list early.
+// Reads `count` names of a name list (ANSI, returned as UTF-8); a null slot
+// ends the list early.
 std::vector<std::string> ReadNameList(int32_t count, char** list);
 
 }  // namespace uz

@@ -193,6 +193,25 @@ TEST(Extract, TimestampsDosLocalTimeAndExtendedField) {
     EXPECT_EQ(st.st_mtime, 1234567891);
 }
 
+TEST(Extract, NtfsTimeField) {
+    Scratch s;
+    ZipItem ntfs;
+    ntfs.name = "ntfs.txt";
+    const uint64_t ticks = (1500000000ULL + 11644473600ULL) * 10000000ULL;
+    Put16(ntfs.centralExtra, 0x000a);
+    Put16(ntfs.centralExtra, 32);
+    Put32(ntfs.centralExtra, 0);
+    Put16(ntfs.centralExtra, 1);
+    Put16(ntfs.centralExtra, 24);
+    for (int i = 0; i < 3; ++i) Put64(ntfs.centralExtra, ticks);
+    WriteFile(s / "a.zip", ZipBuilder().add(ntfs).build());
+    Call call(s / "a.zip", s / "out");
+    ASSERT_EQ(call.run(), UZ_OK) << Rec().printed;
+    struct stat st;
+    ASSERT_EQ(stat((s / "out/ntfs.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 1500000000);
+}
+
 TEST(Extract, UnixPermissionsAndPrivilege) {
     Scratch s;
     ZipItem exec;
