@@ -18,13 +18,16 @@ int Length(size_t size) {
 std::string Win32AnsiText::ToAnsi(std::wstring_view text) {
     if (text.empty()) return {};
     int length = Length(text.size());
-    // '?' stands in for a character the code page lacks. A UTF-8 code page
-    // has every character and takes no default character at all.
-    const char* missing = GetACP() == CP_UTF8 ? nullptr : "?";
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, missing, nullptr);
+    // '?' stands in for a character the code page lacks, never a look-alike
+    // ("best fit" would turn a password's or a path's character into another
+    // one). A UTF-8 code page has every character and takes neither setting.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* missing = utf8 ? nullptr : "?";
+    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, missing, nullptr);
     if (n <= 0) common::Raise(common::FailureNumber::InvalidCall, L"text conversion");
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), n, missing, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, text.data(), length, out.data(), n, missing, nullptr);
     return out;
 }
 

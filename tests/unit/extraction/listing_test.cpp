@@ -1,7 +1,6 @@
 // The listing callback: 80-column lines, the header, the count.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <memory>
 
 #include "extraction_world.h"
@@ -103,17 +102,11 @@ TEST_F(Listing, NoNameAtAllLeavesTheNameColumnsBlank) {
 }
 
 TEST_F(Listing, MultiByteNamesKeepTheirCharacters) {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_ALL, "C.UTF-8") == nullptr ||
-        extraction_test::SystemAnsi().FromAnsi("\xc3\xa9") != L"\u00e9") {
-        std::setlocale(LC_ALL, saved.c_str());
-        GTEST_SKIP() << "no multi-byte code page here";
-    }
+    extraction_test::Utf8Locale utf8;
+    if (!utf8.Active()) GTEST_SKIP() << "no multi-byte code page here";
     std::string name;
     for (int i = 0; i < 60; ++i) name += "\xc3\xa9";  // 60 x e-acute, 120 bytes
     List(name.c_str(), 42);
-    std::setlocale(LC_ALL, saved.c_str());
     const std::wstring& text = unzip::State().ListingText;
     ASSERT_EQ(text.size(), 164u);
     EXPECT_EQ(text.substr(82, 50), std::wstring(50, L'\u00e9'));

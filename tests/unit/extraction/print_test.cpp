@@ -1,7 +1,6 @@
 // The print and service callbacks and FnPtr.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <memory>
 #include <string>
 
@@ -81,16 +80,19 @@ TEST_F(Printing, NoTextAtAllAppendsNothing) {
 }
 
 TEST_F(Printing, MultiByteTextIsDecodedAsAWhole) {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_ALL, "C.UTF-8") == nullptr ||
-        extraction_test::SystemAnsi().FromAnsi("\xc3\xa9") != L"\u00e9") {
-        std::setlocale(LC_ALL, saved.c_str());
-        GTEST_SKIP() << "no multi-byte code page here";
-    }
+    extraction_test::Utf8Locale utf8;
+    if (!utf8.Active()) GTEST_SKIP() << "no multi-byte code page here";
     unzip::DllPrint("caf\xc3\xa9.txt", 9);
-    std::setlocale(LC_ALL, saved.c_str());
     EXPECT_EQ(unzip::State().LastMessage, L"caf\u00e9.txt");
+}
+
+TEST_F(Printing, BytesThatStartNoCharacterStandAsQuestionMarks) {
+    extraction_test::Utf8Locale utf8;
+    if (!utf8.Active()) GTEST_SKIP() << "no multi-byte code page here";
+    // A stray byte, and a character cut short by the length.
+    unzip::DllPrint("a\xff" "b", 3);
+    unzip::DllPrint("|\xc3\xa9", 2);
+    EXPECT_EQ(unzip::State().LastMessage, L"a?b|?");
 }
 
 TEST_F(Printing, ServiceAnswersZeroAndRecordsNothing) {

@@ -1,6 +1,7 @@
 #include "extraction_world.h"
 
 #include <atomic>
+#include <clocale>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -50,6 +51,15 @@ std::wstring ScriptedDialogs::InputBox(const std::wstring& prompt) {
 }
 
 std::string Ansi(const std::wstring& text) { return SystemAnsi().ToAnsi(text); }
+
+Utf8Locale::Utf8Locale() {
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    previous_ = previous ? previous : "C";
+    active_ = std::setlocale(LC_ALL, "C.UTF-8") != nullptr &&
+              SystemAnsi().FromAnsi("\xc3\xa9") == L"\u00e9";
+}
+
+Utf8Locale::~Utf8Locale() { std::setlocale(LC_ALL, previous_.c_str()); }
 
 ExtractionWorld::ExtractionWorld() : folder(FreshFolder()), previous_(platform::Current()) {
     platform::Services services = previous_;

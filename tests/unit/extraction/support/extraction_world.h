@@ -38,6 +38,21 @@ platform::AnsiText& SystemAnsi();
 // The ANSI bytes of `text` in the system's code page.
 std::string Ansi(const std::wstring& text);
 
+// Switches the process to a UTF-8 locale for as long as it lives, where the
+// system has one: the narrow encoding then is a multi-byte one.
+class Utf8Locale {
+public:
+    Utf8Locale();
+    ~Utf8Locale();
+    Utf8Locale(const Utf8Locale&) = delete;
+    Utf8Locale& operator=(const Utf8Locale&) = delete;
+    bool Active() const { return active_; }
+
+private:
+    std::string previous_;
+    bool active_ = false;
+};
+
 // Binds the services for one test and restores the previous ones after it;
 // starts with an empty message state.
 class ExtractionWorld {
