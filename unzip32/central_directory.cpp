@@ -32,26 +32,30 @@ bool FindEndRecord(ArchiveInput& input, EndRecord& end) {
     const uint64_t start = size > kEndSearchWindow ? size - kEndSearchWindow : 0;
     std::string window(static_cast<size_t>(size - start), '\0');
     if (!input.readExact(start, reinterpret_cast<uint8_t*>(window.data()), window.size())) return false;
-    // The last signature whose record and comment fit the file.
-    for (size_t i = window.size() - zip::kEndOfDirSize + 1; i-- > 0;) {
-        if (window.compare(i, 4, "PK\x05\x06") != 0) continue;
-        ByteReader r(std::string_view(window).substr(i + 4));
-        const uint16_t disk = r.u16();
-        const uint16_t directoryDisk = r.u16();
-        const uint16_t entriesHere = r.u16();
-        const uint16_t entries = r.u16();
-        const uint32_t directorySize = r.u32();
-        const uint32_t directoryOffset = r.u32();
-        const uint16_t commentLength = r.u16();
-        if (!r.has(commentLength)) continue;
-        end.position = start + i;
-        end.entries = entries;
-        end.directorySize = directorySize;
-        end.directoryOffset = directoryOffset;
-        end.directoryEnd = end.position;
-        end.multiDisk = disk != 0 || directoryDisk != 0 || entriesHere != entries;
-        end.comment = std::string(r.bytes(commentLength));
-        return true;
+    // The last signature whose comment ends exactly at the end of the file;
+    // failing that (bytes after the archive), the last whose comment fits.
+    // A signature inside a comment rarely passes the first test.
+    for (const bool exact : {true, false}) {
+        for (size_t i = window.size() - zip::kEndOfDirSize + 1; i-- > 0;) {
+            if (window.compare(i, 4, "PK\x05\x06") != 0) continue;
+            ByteReader r(std::string_view(window).substr(i + 4));
+            const uint16_t disk = r.u16();
+            const uint16_t directoryDisk = r.u16();
+            const uint16_t entriesHere = r.u16();
+            const uint16_t entries = r.u16();
+            const uint32_t directorySize = r.u32();
+            const uint32_t directoryOffset = r.u32();
+            const uint16_t commentLength = r.u16();
+            if (!r.has(commentLength) || (exact && r.remaining() != commentLength)) continue;
+            end.position = start + i;
+            end.entries = entries;
+            end.directorySize = directorySize;
+            end.directoryOffset = directoryOffset;
+            end.directoryEnd = end.position;
+            end.multiDisk = disk != 0 || directoryDisk != 0 || entriesHere != entries;
+            end.comment = std::string(r.bytes(commentLength));
+            return true;
+        }
     }
     return false;
 }

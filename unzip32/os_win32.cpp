@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "os.h"
@@ -250,7 +251,7 @@ bool SupportsSymlinks() { return false; }
 uint32_t Umask() { return 0; }
 
 Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::wstring name =
             Join(directory, "~uz" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp");

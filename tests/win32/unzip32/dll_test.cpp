@@ -237,6 +237,20 @@ TEST_F(Dll, PasswordsAndBadCrc) {
     EXPECT_EQ(Out().size(), 1u);  // no temporary file left behind
 }
 
+TEST_F(Dll, LinksBecomeFilesInsideAndAreRefusedOutside) {
+    const auto link = [](const char* name, const char* target) {
+        ZipItem item;
+        item.name = name;
+        item.data = target;
+        item.method = 0;
+        item.externalAttributes = 0120777u << 16;
+        return item;
+    };
+    EXPECT_EQ(Run(ZipBuilder().add(link("in", "sub/file")).add(link("out", "../../x")).build()), UZ_WARNING);
+    EXPECT_EQ(Out(), (std::map<std::wstring, std::string>{{L"in", "sub/file"}}));
+    EXPECT_NE(rec.printed.find("outside the destination"), std::string::npos);
+}
+
 TEST_F(Dll, LineEndsBecomeCrLf) {
     UnzipOptionsRecord o = Defaults();
     o.ConvertCRtoCRLF = 1;
