@@ -1,6 +1,6 @@
 #include "box_driver.h"
 
-#include <chrono>
+#include <string>
 
 namespace extraction_test {
 
@@ -15,13 +15,39 @@ std::wstring Text(HWND window) {
     return buffer;
 }
 
+struct BoxSearch {
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOwnBox(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<BoxSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+        std::wstring(className) == kDialogClass && Text(window) == search->title) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible dialog of this process with the title: other programs may show
+// boxes with the same title on the same desktop at the same time.
+HWND FindOwnBox(const wchar_t* title) {
+    BoxSearch search{title, nullptr};
+    EnumWindows(MatchOwnBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }  // namespace
 
 HWND WaitForBox(const wchar_t* title, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        HWND box = FindWindowW(kDialogClass, title);
-        if (box != nullptr && IsWindowVisible(box)) return box;
+        if (HWND box = FindOwnBox(title)) return box;
         Sleep(kPollMs);
     } while (GetTickCount64() < deadline);
     return nullptr;
