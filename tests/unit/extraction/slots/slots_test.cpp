@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <new>
 
 #include "common/failure.h"
 #include "extraction_world.h"
@@ -177,6 +178,35 @@ TEST_F(Stub, ValueBeyond16BitsOverflowsWithoutCallingTheLibrary) {
     EXPECT_EQ(Received().unzipCalls, calls);
     EXPECT_EQ(Received().versionCalls, calls);
     EXPECT_EQ(files.GetLastMessage(), L"output of the last extraction");
+}
+
+}  // namespace
+
+namespace {
+
+// A text conversion that runs out of memory.
+class ExhaustedAnsi final : public platform::AnsiText {
+public:
+    std::string ToAnsi(std::wstring_view) override { throw std::bad_alloc(); }
+    std::wstring FromAnsi(std::string_view) override { throw std::bad_alloc(); }
+};
+
+TEST_F(Stub, MemoryExhaustedBeforeTheCallIsFailure7UnderTheDriversSource) {
+    ExhaustedAnsi exhausted;
+    platform::Services services = platform::Current();
+    services.ansi = &exhausted;
+    platform::Bind(services);
+    unzip::State().LastMessage = L"earlier";
+    try {
+        RunWith({});
+        ADD_FAILURE() << "no failure";
+    } catch (const common::Failure& f) {
+        EXPECT_EQ(f.Number(), 7);
+        EXPECT_EQ(f.Source(), L"CodeModule::RunUnzip");
+    }
+    EXPECT_EQ(Received().versionCalls, 0);
+    EXPECT_EQ(Received().unzipCalls, 0);
+    EXPECT_EQ(unzip::State().LastMessage, L"");
 }
 
 }  // namespace
