@@ -1,0 +1,325 @@
+#include "packer/package_check.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "common/failure.h"
+#include "common/truth.h"
+#include "installer/frm_setup.h"
+#include "packer/archive_listing.h"
+#include "packer/package_services.h"
+#include "packer/setup_keys.h"
+#include "packer/setup_lines.h"
+#include "packer/setup_lint.h"
+#include "packer/text.h"
+#include "unzip/unzip_files.h"
+#include "unzip32/unzip32.h"
+
+namespace packer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The setup window, as far as reading Setup.ini writes to it.
+class RecordingControls final : public installer::SetupWindowControls {
+public:
+    void SetCaption(const std::wstring& text) override { caption = text; }
+    void SetMessage(const std::wstring& text) override { message = text; }
+    void SetTargetText(const std::wstring& text) override { target = text; }
+    std::wstring TargetText() override { return target; }
+    void Unload() override {}
+
+    std::wstring caption, message, target;
+};
+
+constexpr size_t kLibraryMessageLimit = 400;  // characters of the library's text in a finding
+
+bool ReadBytes(const fs::path& file, std::string& bytes) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+// The library's printed text on one line.
+std::string OneLine(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\r' || c == L'\n') {
+            if (!out.empty() && out.back() != L' ') out += L"; ";
+        } else {
+            out.push_back(c);
+        }
+    }
+    while (!out.empty() && (out.back() == L' ' || out.back() == L';')) out.pop_back();
+    if (out.size() > kLibraryMessageLimit) out = out.substr(0, kLibraryMessageLimit) + L"...";
+    return ToUtf8(out);
+}
+
+bool IsFullPath(const std::wstring& value) {
+    const bool driveLetter = value.size() >= 2 && value[1] == L':' &&
+                             ((value[0] >= L'A' && value[0] <= L'Z') || (value[0] >= L'a' && value[0] <= L'z'));
+    return driveLetter || (!value.empty() && (value[0] == L'\\' || value[0] == L'/'));
+}
+
+class PackageCheck {
+public:
+    PackageCheck(const fs::path& folder, Host& host)
+        : folder_(folder), host_(host), services_(host, host.TextOf(folder)) {}
+
+    std::vector<Finding> Run() {
+        const bool present = ReadBytes(folder_ / kSetupFileName, bytes_);
+        lines_ = SplitSetupLines(bytes_);
+        if (present) Append(LintSetupFile(bytes_, lines_));
+        LoadSettings();
+        if (present) {
+            CheckTarget();
+            CheckArchive();
+        }
+        CheckShippedFile(kSetupProgramFile);
+        CheckShippedFile(kLibraryFile);
+        std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
+            const bool aIni = a.file == kSetupFileName, bIni = b.file == kSetupFileName;
+            if (aIni != bIni) return aIni;
+            return aIni && a.line < b.line;
+        });
+        return std::move(findings_);
+    }
+
+private:
+    void Add(std::string file, int line, Severity severity, std::string message) {
+        findings_.push_back({std::move(file), line, severity, std::move(message)});
+    }
+    void AddIni(int line, Severity severity, std::string message) {
+        Add(kSetupFileName, line, severity, std::move(message));
+    }
+    void Append(std::vector<Finding> more) {
+        findings_.insert(findings_.end(), more.begin(), more.end());
+    }
+
+    // The installer's own reading of the file, as at the start of setup.exe.
+    void LoadSettings() {
+        installer::frmSetup form(controls_);
+        try {
+            form.Form_Load();
+        } catch (const common::Failure& failure) {
+            stop_ = failure;
+        }
+        settings_ = form.Settings();
+        if (!stop_) {
+            applied_ = lines_.size();
+            return;
+        }
+        const int read = services_.LinesRead();
+        applied_ = read > 0 ? static_cast<size_t>(read - 1) : 0;
+        const int line = read > 0 && static_cast<size_t>(read) <= lines_.size()
+                             ? lines_[static_cast<size_t>(read) - 1].firstLine
+                             : 0;
+        const std::string description = ToUtf8(stop_->Description());
+        if (read == 0 && stop_->Number() == static_cast<int32_t>(common::FailureNumber::FileNotFound)) {
+            AddIni(0, Severity::Error,
+                   "missing from the package folder: setup.exe stops at start with \"" +
+                       description + "\"");
+        } else if (stop_->Number() == static_cast<int32_t>(common::FailureNumber::TypeMismatch)) {
+            AddIni(line, Severity::Error,
+                   "AUTOLAUNCH value is neither true, false nor a number: setup.exe stops at start "
+                   "with \"" + description + "\" and reads no line after it");
+        } else {
+            AddIni(line, Severity::Error, "setup.exe stops at start: " + description);
+        }
+    }
+
+    // The last line for `key` the installer applied, or else (after a stop)
+    // the last one in the file.
+    const SetupLine* LastLine(std::string_view key, bool& applied) const {
+        const SetupLine* found = nullptr;
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            if (lines_[i].HasEquals() && lines_[i].Key() == key) {
+                found = &lines_[i];
+                applied = i < applied_;
+            }
+        }
+        return found;
+    }
+
+    // A value as the installer has it: its own when it applied the line.
+    std::wstring ValueOf(const SetupLine& line) const { return host_.ansi->FromAnsi(line.Value()); }
+
+    void CheckTarget() {
+        bool applied = false;
+        const SetupLine* line = LastLine(kKeyTarget, applied);
+        if (line == nullptr) {
+            AddIni(0, Severity::Error,
+                   "no TARGET line: the destination box starts empty, and setup.exe cannot create "
+                   "the folder \"\"");
+            return;
+        }
+        const std::wstring value = ValueOf(*line);
+        if (!IsFullPath(value)) return;
+        const std::wstring proposed = applied ? controls_.target : kProgramFilesPrefix + value;
+        AddIni(line->firstLine, Severity::Error,
+               "TARGET " + Quoted(value) + " is a full path, but setup.exe puts every TARGET "
+               "behind C:\\Program Files\\ and proposes " + Quoted(proposed) +
+               ": give the folder's name below Program Files");
+    }
+
+    void CheckArchive() {
+        bool zipApplied = false;
+        const SetupLine* zipLine = LastLine(kKeyZipFile, zipApplied);
+        if (zipLine == nullptr) {
+            AddIni(0, Severity::Error,
+                   "no ZIPFILE line: setup.exe finds no archive and stops with \"Error: Can't "
+                   "locate Setup.zip\"");
+            CheckExeLine(nullptr);
+            return;
+        }
+        const std::wstring zipName = ValueOf(*zipLine);
+        const std::wstring zipPath = zipApplied ? settings_.ZipPath
+                                                : host_.TextOf(folder_) + L"\\" + zipName;
+        const int at = zipLine->firstLine;
+        installer::frmSetup form(controls_);
+        bool present = false;
+        try {
+            present = form.FileExists(zipPath) != 0;
+        } catch (const common::Failure& failure) {
+            AddIni(at, Severity::Error,
+                   "setup.exe cannot look for the archive " + Quoted(zipPath) + ": " +
+                       ToUtf8(failure.Description()));
+            return;
+        }
+        if (!present) {
+            AddIni(at, Severity::Error,
+                   "the archive " + Quoted(zipName) + " is not in the package folder: setup.exe "
+                   "stops with \"Error: Can't locate Setup.zip\"");
+            CheckExeLine(nullptr);
+            return;
+        }
+        const fs::path archive = host_.PathOf(zipPath);
+        const Listing listing = ReadListingOfFile(archive);
+        const size_t encrypted = std::count_if(listing.entries.begin(), listing.entries.end(),
+                                               [](const ListedEntry& e) { return e.Encrypted(); });
+        if (encrypted > 0) {
+            AddIni(at, Severity::Warning,
+                   std::to_string(encrypted) + " entries of the archive are encrypted: setup.exe "
+                   "asks the person installing for the password, and this check could not test them");
+        }
+        const bool tested = TestArchive(archive, at, encrypted > 0);
+        if (!listing.problem.empty()) {
+            if (!tested) return;  // the library has said what is wrong
+            AddIni(at, Severity::Warning, "cannot list the archive (" + listing.problem +
+                                              "), so EXEFILE was not looked up in it");
+            return;
+        }
+        CheckExeLine(&listing);
+    }
+
+    // Our unzip library in test mode, loaded as setup.exe loads it.
+    bool TestArchive(const fs::path& archive, int at, bool encrypted) {
+        unzip::UnzipFiles unzipper;
+        unzipper.ZipFileName(host_.TextOf(archive));
+        unzipper.TestZip(common::kTrue);
+        int32_t result = 0;
+        try {
+            result = unzipper.Unzip();
+        } catch (const common::Failure& failure) {
+            AddIni(at, Severity::Error,
+                   "cannot test the archive: " + ToUtf8(failure.Description()) + " (the check "
+                   "loads " + host_.unzipLibraryFile + " from beside setup-pack)");
+            return false;
+        }
+        // Without a password the encrypted entries fail; that is reported above.
+        if (result == 0 || (encrypted && (result == UZ_WARNING || result == UZ_BAD_PASSWORD))) {
+            return true;
+        }
+        AddIni(at, Severity::Error,
+               "the archive is not fully extractable: the unzip library's test ends with result " +
+                   std::to_string(result) + ": " + OneLine(unzipper.GetLastMessage()));
+        return false;
+    }
+
+    // setup.exe starts TARGET\EXEFILE: the file must lie at that path below
+    // the archive's top level.
+    void CheckExeLine(const Listing* listing) {
+        bool applied = false;
+        const SetupLine* line = LastLine(kKeyExeFile, applied);
+        if (line == nullptr) {
+            AddIni(0, Severity::Error,
+                   "no EXEFILE line: after installing, setup.exe starts the destination folder "
+                   "itself (\"TARGET\\\"), which fails");
+            return;
+        }
+        if (listing == nullptr) return;
+        const std::wstring exe = applied ? settings_.ExeFile : ValueOf(*line);
+        std::wstring wanted = exe;
+        std::replace(wanted.begin(), wanted.end(), L'\\', L'/');
+        wanted = Lower(wanted);  // Windows file names ignore case
+        std::wstring nested;
+        for (const ListedEntry& entry : listing->entries) {
+            if (entry.name.ends_with(L'/')) continue;
+            const std::wstring name = Lower(entry.name);
+            if (name == wanted) return;
+            if (nested.empty() && name.size() > wanted.size() &&
+                name.ends_with(L"/" + wanted)) {
+                nested = entry.name;
+            }
+        }
+        std::string message;
+        if (!nested.empty()) {
+            message = "EXEFILE " + Quoted(exe) + " is not at the archive's top level (the archive "
+                      "has it as " + Quoted(nested) + "): setup.exe would start TARGET\\" +
+                      ToUtf8(exe) + ", which is not there";
+        } else {
+            message = "EXEFILE " + Quoted(exe) + " is not in the archive, so starting the "
+                      "installed program fails";
+        }
+        AddIni(line->firstLine, Severity::Error, message);
+    }
+
+    // Windows finds files whatever the case of their names.
+    void CheckShippedFile(const std::string& name) {
+        std::error_code error;
+        const std::wstring wanted = Lower(FromUtf8(name));
+        for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
+            if (Lower(host_.TextOf(it->path().filename())) == wanted && !it->is_directory(error)) return;
+        }
+        Add(name, 0, Severity::Error, "missing from the package folder");
+    }
+
+    fs::path folder_;
+    Host& host_;
+    PackageServices services_;
+    RecordingControls controls_;
+    std::string bytes_;
+    std::vector<SetupLine> lines_;
+    size_t applied_ = 0;  // lines the installer applied
+    std::optional<common::Failure> stop_;
+    installer::InstallerSettings settings_;
+    std::vector<Finding> findings_;
+};
+
+}  // namespace
+
+std::vector<Finding> CheckPackage(const fs::path& folder, Host& host) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(folder, error);
+    if (error) absolute = folder;
+    absolute = absolute.lexically_normal();
+    if (!absolute.has_filename() && absolute.has_parent_path() && absolute != absolute.root_path()) {
+        absolute = absolute.parent_path();
+    }
+    if (!fs::is_directory(absolute, error)) {
+        return {{PathText(folder), 0, Severity::Error, "not a folder"}};
+    }
+    return PackageCheck(absolute, host).Run();
+}
+
+}  // namespace packer

@@ -1,0 +1,50 @@
+#include "packer/setup_lines.h"
+
+namespace packer {
+
+std::string_view SetupLine::Key() const {
+    return std::string_view(bytes).substr(0, bytes.find('='));
+}
+
+std::string_view SetupLine::Value() const {
+    const size_t first = bytes.find('=');
+    if (first == std::string::npos) return {};
+    const size_t second = bytes.find('=', first + 1);
+    return std::string_view(bytes).substr(
+        first + 1, second == std::string::npos ? std::string_view::npos : second - first - 1);
+}
+
+bool SetupLine::HasSecondEquals() const {
+    const size_t first = bytes.find('=');
+    return first != std::string::npos && bytes.find('=', first + 1) != std::string::npos;
+}
+
+std::vector<SetupLine> SplitSetupLines(std::string_view bytes) {
+    std::vector<SetupLine> lines;
+    int editorLine = 1;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        SetupLine line;
+        line.firstLine = editorLine;
+        size_t cr = bytes.find('\r', pos);
+        const size_t end = cr == std::string_view::npos ? bytes.size() : cr;
+        line.bytes.assign(bytes.substr(pos, end - pos));
+        for (size_t i = 0; i < line.bytes.size(); ++i) {
+            if (line.bytes[i] != '\n') continue;
+            ++line.loneLineFeeds;
+            // A lone LF that ends the file ends the last editor line; no line follows.
+            if (i + 1 < line.bytes.size() || cr != std::string_view::npos) ++editorLine;
+        }
+        line.lastLine = editorLine;
+        pos = end;
+        if (cr != std::string_view::npos) {
+            ++pos;
+            if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
+            ++editorLine;
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+}  // namespace packer

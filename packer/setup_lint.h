@@ -1,0 +1,17 @@
+// The line-level look at Setup.ini's raw bytes: what the installer would read
+// differently from what the file seems to say.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "packer/findings.h"
+#include "packer/setup_lines.h"
+
+namespace packer {
+
+inline constexpr char kSetupFileName[] = "Setup.ini";
+
+std::vector<Finding> LintSetupFile(std::string_view bytes, const std::vector<SetupLine>& lines);
+
+}  // namespace packer

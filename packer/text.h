@@ -1,0 +1,23 @@
+// UTF-8 for what the tool prints and for the archive's entry names; the
+// program's own texts are wide, as in the installer.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace packer {
+
+// Wide text (UTF-16 or UTF-32, as wchar_t is) to UTF-8; a lone surrogate
+// becomes U+FFFD.
+std::string ToUtf8(std::wstring_view text);
+// UTF-8 to wide text; a malformed sequence becomes U+FFFD.
+std::wstring FromUtf8(std::string_view bytes);
+
+// A text quoted for a message: "value", with line ends shown as \r and \n.
+std::string Quoted(std::wstring_view text);
+// A path as UTF-8, and quoted for a message.
+std::string PathText(const std::filesystem::path& path);
+std::string QuotedPath(const std::filesystem::path& path);
+
+}  // namespace packer

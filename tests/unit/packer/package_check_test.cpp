@@ -1,0 +1,232 @@
+// Each message of `setup-pack check`, with a package that triggers it.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+
+#include "packer/app_tree.h"
+#include "packer/command_line.h"
+#include "packer/findings.h"
+#include "packer/host.h"
+#include "packer/package_check.h"
+#include "packer_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using packer::Severity;
+using packer_test::ReadFile;
+using packer_test::TempFolder;
+using packer_test::WriteFile;
+
+// Lines 1 to 7: MESSAGE, APPLICATION, TARGET, ZIPFILE, EXEFILE, SHORTCUTDESKTOP, AUTOLAUNCH.
+const std::string kGood =
+    "MESSAGE=This installs Sample Writer.\r\n"
+    "APPLICATION=Sample Writer\r\n"
+    "TARGET=Sample Writer\r\n"
+    "ZIPFILE=Setup.zip\r\n"
+    "EXEFILE=writer.exe\r\n"
+    "SHORTCUTDESKTOP=Writer\r\n"
+    "AUTOLAUNCH=false\r\n";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+enum class Change {
+    None,
+    NoSetupIni,
+    NoSetupExe,
+    NoLibrary,
+    NoArchive,
+    NotAnArchive,
+    BadCrc,        // one byte of writer.exe's stored data changed
+    NestedArchive, // the application folder zipped with its own folder on top
+};
+
+struct Expect {
+    const char* file;
+    int line;
+    Severity severity;
+    const char* text;  // part of the message
+};
+
+struct Case {
+    const char* name;
+    std::string ini;
+    Change change;
+    std::vector<Expect> expected;
+};
+
+constexpr const char* kIni = "Setup.ini";
+constexpr Severity kError = Severity::Error;
+constexpr Severity kWarning = Severity::Warning;
+
+const Case kCases[] = {
+    {"Clean", kGood, Change::None, {}},
+    {"LinesWithoutEqualsAreSkipped", "[Setup]\r\n; the sample\r\n" + kGood + "\r\n", Change::None, {}},
+    {"LineFeedOnlyLineEnds", Replace(kGood, "\r\n", "\n"), Change::None,
+     {{kIni, 0, kError, "no TARGET line"},
+      {kIni, 0, kError, "no ZIPFILE line"},
+      {kIni, 0, kError, "no EXEFILE line"},
+      {kIni, 1, kError, "join lines 1-7 into one line"}}},
+    {"LastLineEndsInLineFeed", Replace(kGood, "writer.exe\r\n", "writer.exe\n"), Change::None,
+     {{kIni, 5, kError, "join lines 5-6 into one line"},
+      {kIni, 5, kError, "EXEFILE \"writer.exe\\nSHORTCUTDESKTOP\" is not in the archive"}}},
+    {"LineFeedKeptInValue", "TARGET=Sample Writer\r\nZIPFILE=Setup.zip\r\nEXEFILE=writer.exe\n",
+     Change::None,
+     {{kIni, 3, kError, "the line ends in a line feed alone"},
+      {kIni, 3, kError, "EXEFILE \"writer.exe\\n\" is not in the archive"}}},
+    {"ByteOrderMarkGluedToKey", "\xEF\xBB\xBF" + kGood, Change::None,
+     {{kIni, 1, kError, "byte-order mark is glued to the first key"}}},
+    {"ByteOrderMarkBeforeSection", "\xEF\xBB\xBF[Setup]\r\n" + kGood, Change::None,
+     {{kIni, 1, kWarning, "starts with a UTF-8 byte-order mark"}}},
+    {"Utf16", std::string("\xFF\xFET\0A\0R\0G\0E\0T\0=\0x\0\r\0\n\0", 20), Change::None,
+     {{kIni, 0, kError, "no TARGET line"},
+      {kIni, 0, kError, "no ZIPFILE line"},
+      {kIni, 0, kError, "no EXEFILE line"},
+      {kIni, 1, kError, "saved as UTF-16"}}},
+    {"LowerCaseKey", kGood + "autolaunch=1\r\n", Change::None,
+     {{kIni, 8, kError, "key \"autolaunch\" is not in upper case"}}},
+    {"SpacePaddedKey", kGood + "TARGET =Other\r\n", Change::None,
+     {{kIni, 8, kError, "key \"TARGET \" has blanks around it"}}},
+    {"MixedCasePaddedKey", kGood + " Exefile=x\r\n", Change::None,
+     {{kIni, 8, kError, "is not in upper case and has blanks around it: setup.exe compares keys exactly"}}},
+    {"UnknownKey", kGood + "VERSION=1.2\r\n", Change::None,
+     {{kIni, 8, kWarning, "unknown key \"VERSION\""}}},
+    {"EmptyKey", kGood + "=x\r\n", Change::None, {{kIni, 8, kWarning, "starts with \"=\""}}},
+    {"TextAfterSecondEquals", Replace(kGood, "This installs Sample Writer.", "Step 1=copy"),
+     Change::None, {{kIni, 1, kWarning, "value is \"Step 1\", not \"Step 1=copy\""}}},
+    {"AutoLaunchYesStops", Replace(kGood, "AUTOLAUNCH=false", "AUTOLAUNCH=yes"), Change::None,
+     {{kIni, 7, kError, "AUTOLAUNCH value is neither true, false nor a number"}}},
+    {"AutoLaunchEmptyStops", Replace(kGood, "AUTOLAUNCH=false", "AUTOLAUNCH="), Change::None,
+     {{kIni, 7, kError, "stops at start with \"Type mismatch"}}},
+    {"AutoLaunchNumberIsFine", Replace(kGood, "AUTOLAUNCH=false", "AUTOLAUNCH=5"), Change::None, {}},
+    {"AutoLaunchUpperCaseIsFine", Replace(kGood, "AUTOLAUNCH=false", "AUTOLAUNCH=TRUE"), Change::None, {}},
+    {"StopBeforeEverythingElse", "AUTOLAUNCH=no\r\n" + Replace(kGood, "AUTOLAUNCH=false\r\n", ""),
+     Change::None, {{kIni, 1, kError, "reads no line after it"}}},
+    {"TargetWithDriveLetter", Replace(kGood, "TARGET=Sample Writer", "TARGET=C:\\Apps\\Writer"),
+     Change::None,
+     {{kIni, 3, kError, "proposes \"C:\\Program Files\\C:\\Apps\\Writer\""}}},
+    {"TargetWithLeadingBackslash", Replace(kGood, "TARGET=Sample Writer", "TARGET=\\Apps"),
+     Change::None, {{kIni, 3, kError, "TARGET \"\\Apps\" is a full path"}}},
+    {"NoTarget", Replace(kGood, "TARGET=Sample Writer\r\n", ""), Change::None,
+     {{kIni, 0, kError, "no TARGET line"}}},
+    {"NoZipFileLine", Replace(kGood, "ZIPFILE=Setup.zip\r\n", ""), Change::None,
+     {{kIni, 0, kError, "no ZIPFILE line"}}},
+    {"ArchiveNamedWrongly", Replace(kGood, "ZIPFILE=Setup.zip", "ZIPFILE=Other.zip"), Change::None,
+     {{kIni, 4, kError, "the archive \"Other.zip\" is not in the package folder"}}},
+    {"ArchiveMissing", kGood, Change::NoArchive,
+     {{kIni, 4, kError, "\"Setup.zip\" is not in the package folder"}}},
+    {"NotAnArchive", kGood, Change::NotAnArchive,
+     {{kIni, 4, kError, "not fully extractable: the unzip library's test ends with result 9"}}},
+    {"DamagedEntry", kGood, Change::BadCrc, {{kIni, 4, kError, "not fully extractable"}}},
+    {"ExeFileMissing", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=missing.exe"), Change::None,
+     {{kIni, 5, kError, "EXEFILE \"missing.exe\" is not in the archive"}}},
+    {"ExeFileBelowTopLevel", kGood, Change::NestedArchive,
+     {{kIni, 5, kError, "not at the archive's top level (the archive has it as \"App/writer.exe\")"}}},
+    {"ExeFileInSubfolderIsFine", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=docs\\guide.txt"),
+     Change::None, {}},
+    {"ExeFileCaseIgnored", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=WRITER.EXE"), Change::None, {}},
+    {"ExeFileWithTrailingBlank", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=writer.exe "),
+     Change::None,
+     {{kIni, 5, kWarning, "has blanks at its start or end"},
+      {kIni, 5, kError, "EXEFILE \"writer.exe \" is not in the archive"}}},
+    {"NoEXEFILELine", Replace(kGood, "EXEFILE=writer.exe\r\n", ""), Change::None,
+     {{kIni, 0, kError, "no EXEFILE line"}}},
+    {"RepeatedKey", kGood + "MESSAGE=again\r\n", Change::None,
+     {{kIni, 8, kWarning, "MESSAGE repeats line 1"}}},
+    {"ShortcutNamesDiffer", kGood + "SHORTCUTPROGRAMS=Sample Writer\r\n", Change::None,
+     {{kIni, 8, kWarning, "names the SHORTCUTDESKTOP shortcut \"Sample Writer\" too, not \"Writer\""}}},
+    {"ShortcutWithoutName", Replace(kGood, "SHORTCUTDESKTOP=Writer", "SHORTCUTDESKTOP="), Change::None,
+     {{kIni, 6, kWarning, "SHORTCUTDESKTOP has no name"}}},
+    {"SetupIniMissing", "", Change::NoSetupIni,
+     {{kIni, 0, kError, "missing from the package folder: setup.exe stops at start with \"File not found"}}},
+    {"SetupExeMissing", kGood, Change::NoSetupExe, {{"setup.exe", 0, kError, "missing"}}},
+    {"LibraryMissing", kGood, Change::NoLibrary, {{"unzip32.dll", 0, kError, "missing"}}},
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+class PackageCheck : public ::testing::TestWithParam<Case> {
+protected:
+    // A package folder: Setup.zip from an application folder, Setup.ini,
+    // setup.exe and unzip32.dll (stand-ins: the check only looks for them).
+    fs::path MakePackage(const Case& c) {
+        const fs::path app = folder.path() / "app";
+        const fs::path top = c.change == Change::NestedArchive ? app / "App" : app;
+        WriteFile(top / "writer.exe", "MZ the program");
+        WriteFile(top / "docs" / "guide.txt", "How to write.");
+        const fs::path package = folder.path() / "package";
+        fs::create_directories(package);
+        packer::WriteArchive(app, package / "Setup.zip");
+        if (c.change != Change::NoSetupIni) WriteFile(package / "Setup.ini", c.ini);
+        if (c.change != Change::NoSetupExe) WriteFile(package / "setup.exe", "MZ");
+        if (c.change != Change::NoLibrary) WriteFile(package / "unzip32.dll", "MZ");
+        if (c.change == Change::NoArchive) fs::remove(package / "Setup.zip");
+        if (c.change == Change::NotAnArchive) WriteFile(package / "Setup.zip", "not an archive");
+        if (c.change == Change::BadCrc) {
+            std::string bytes = ReadFile(package / "Setup.zip");
+            const size_t data = bytes.find("MZ the program");
+            EXPECT_NE(data, std::string::npos);  // small files are stored as they are
+            bytes[data + 3] = 'T';
+            WriteFile(package / "Setup.zip", bytes);
+        }
+        return package;
+    }
+
+    TempFolder folder;
+};
+
+TEST_P(PackageCheck, ReportsWhatWouldGoWrong) {
+    const Case& c = GetParam();
+    const std::vector<packer::Finding> findings =
+        packer::CheckPackage(MakePackage(c), packer::SystemHost());
+    std::string all;
+    for (const auto& f : findings) all += packer::Format(f) + "\n";
+    ASSERT_EQ(findings.size(), c.expected.size()) << all;
+    for (size_t i = 0; i < findings.size(); ++i) {
+        EXPECT_EQ(findings[i].file, c.expected[i].file) << all;
+        EXPECT_EQ(findings[i].line, c.expected[i].line) << all;
+        EXPECT_EQ(findings[i].severity, c.expected[i].severity) << all;
+        EXPECT_NE(findings[i].message.find(c.expected[i].text), std::string::npos)
+            << "expected \"" << c.expected[i].text << "\" in\n" << all;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, PackageCheck, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+struct ExitCase {
+    std::vector<Severity> severities;
+    int code;
+};
+
+TEST(PackageCheckExit, ErrorsOutrankWarnings) {
+    const ExitCase cases[] = {
+        {{}, 0},
+        {{Severity::Warning}, 1},
+        {{Severity::Warning, Severity::Error, Severity::Warning}, 2},
+    };
+    for (const ExitCase& c : cases) {
+        std::vector<packer::Finding> findings;
+        for (Severity s : c.severities) findings.push_back({kIni, 1, s, "x"});
+        EXPECT_EQ(packer::ExitCodeOf(findings), c.code);
+    }
+}
+
+TEST(PackageCheckCommand, PrintsFileLineAndSeverity) {
+    TempFolder folder;
+    WriteFile(folder.path() / "Setup.ini", Replace(kGood, "AUTOLAUNCH=false", "AUTOLAUNCH=yes"));
+    std::ostringstream out, err;
+    const int code = packer::RunCommandLine({"check", folder.path()}, packer::SystemHost(), out, err);
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(out.str().rfind("Setup.ini:4: error: the archive \"Setup.zip\" is not", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find("\nSetup.ini:7: error: AUTOLAUNCH value"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\nsetup.exe: error: missing from the package folder\n"), std::string::npos);
+}
+
+}  // namespace
