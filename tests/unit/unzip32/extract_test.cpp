@@ -38,6 +38,8 @@ struct Maker {
     const char* tool;     // needed on PATH
     const char* command;  // {src} the tree, {zip} the archive
 };
+// Test names show the label, not the bytes.
+void PrintTo(const Maker& c, std::ostream* os) { *os << c.label; }
 
 const Maker kMakers[] = {
     {"python_deflated", "python3",

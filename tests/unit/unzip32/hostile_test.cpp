@@ -121,6 +121,8 @@ struct Damage {
     std::string (*make)();
     int32_t result;
 };
+// Test names show the label, not the bytes.
+void PrintTo(const Damage& c, std::ostream* os) { *os << c.label; }
 
 std::string BadCrc() {
     ZipItem item;

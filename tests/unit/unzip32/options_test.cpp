@@ -52,6 +52,8 @@ struct OptionCase {
     const char* newer;
     const char* fresh;
 };
+// Test names show the label, not the bytes.
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.label; }
 
 const OptionCase kCases[] = {
     {"Overwrite", [](UnzipOptionsRecord& o) { o.OverWriteFiles = 1; }, "a", "a", "a"},

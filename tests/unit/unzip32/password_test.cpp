@@ -64,6 +64,8 @@ struct Encrypter {
     const char* tool;
     const char* command;
 };
+// Test names show the label, not the bytes.
+void PrintTo(const Encrypter& c, std::ostream* os) { *os << c.label; }
 const Encrypter kEncrypters[] = {
     {"7z", "7z", "cd '{src}' && 7z a -tzip -psecret -mem=ZipCrypto -bd -bso0 '{zip}' . >/dev/null"},
     {"bsdtar", "bsdtar",
