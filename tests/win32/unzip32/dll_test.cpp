@@ -251,6 +251,29 @@ TEST_F(Dll, LinksBecomeFilesInsideAndAreRefusedOutside) {
     EXPECT_NE(rec.printed.find("outside the destination"), std::string::npos);
 }
 
+TEST_F(Dll, DosTimeIsLocalTime) {
+    ZipItem item;
+    item.name = "t.txt";
+    item.dosDate = static_cast<uint16_t>(((2004 - 1980) << 9) | (5 << 5) | 7);
+    item.dosTime = static_cast<uint16_t>((9 << 11) | (5 << 5) | (30 / 2));
+    ASSERT_EQ(Run(ZipBuilder().add(item).build()), UZ_OK);
+    const HANDLE h = CreateFileW((dir / L"out/t.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME written;
+    GetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+    SYSTEMTIME utc, local;
+    FileTimeToSystemTime(&written, &utc);
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    EXPECT_EQ(local.wYear, 2004);
+    EXPECT_EQ(local.wMonth, 5);
+    EXPECT_EQ(local.wDay, 7);
+    EXPECT_EQ(local.wHour, 9);
+    EXPECT_EQ(local.wMinute, 5);
+    EXPECT_EQ(local.wSecond, 30);
+}
+
 TEST_F(Dll, LineEndsBecomeCrLf) {
     UnzipOptionsRecord o = Defaults();
     o.ConvertCRtoCRLF = 1;
