@@ -268,9 +268,16 @@ Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file
 }
 
 Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {
-    std::wstring full = path;
-    for (auto& c : full)
+    std::wstring given = path;
+    for (auto& c : given)
         if (c == L'/') c = L'\\';
+    // The long-path form, so that an archive deep in a folder tree opens too.
+    std::wstring full = given;
+    if (const DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr); n != 0) {
+        std::wstring buffer(n, L'\0');
+        const DWORD len = GetFullPathNameW(given.c_str(), n, buffer.data(), nullptr);
+        if (len != 0 && len < n) full = LongForm(buffer.substr(0, len));
+    }
     const HANDLE h = CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastError();
