@@ -32,6 +32,8 @@ std::wstring DecodeName(std::string_view raw, uint16_t flags) {
 bool FindEndRecord(std::string_view bytes, size_t& at) {
     if (bytes.size() < zip::kEndOfDirSize) return false;
     for (size_t pos = bytes.size() - zip::kEndOfDirSize + 1; pos-- > 0;) {
+        // The record with the longest comment starts this far from the end.
+        if (bytes.size() - pos > zip::kEndOfDirSize + zip::kMaxCommentSize) break;
         uz::ByteReader r(bytes.substr(pos));
         if (r.u32() != zip::kEndOfDirSignature) continue;
         uz::ByteReader comment(bytes.substr(pos + kEndOfDirCommentLengthOffset));
@@ -39,7 +41,6 @@ bool FindEndRecord(std::string_view bytes, size_t& at) {
             at = pos;
             return true;
         }
-        if (bytes.size() - pos > zip::kEndOfDirSize + zip::kMaxCommentSize) break;
     }
     return false;
 }

@@ -1,6 +1,5 @@
 #include "packer/build_package.h"
 
-#include <cwctype>
 #include <fstream>
 #include <system_error>
 
@@ -29,16 +28,6 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 bool HasBlankEnds(const std::wstring& v) {
     return !v.empty() && (IsBlank(v.front()) || IsBlank(v.back()));
-}
-
-bool IsFullPath(const std::wstring& v) {
-    const bool drive = v.size() >= 2 && v[1] == L':' && std::iswalpha(v[0]);
-    return drive || (!v.empty() && (v[0] == L'\\' || v[0] == L'/'));
-}
-
-std::wstring Lower(std::wstring v) {
-    for (wchar_t& c : v) c = static_cast<wchar_t>(std::towlower(c));
-    return v;
 }
 
 // Is `inner` the folder `outer` or below it?
@@ -166,7 +155,7 @@ private:
             return;
         }
         for (const char* taken : {kSetupFileName, kSetupProgramFile, kLibraryFile}) {
-            if (Lower(o_.zip) == Lower(FromUtf8(taken))) {
+            if (LowerCase(o_.zip) == LowerCase(FromUtf8(taken))) {
                 Refuse("--zip " + Quoted(o_.zip) + ": that name belongs to another file of the package");
             }
         }

@@ -1,7 +1,6 @@
 #include "packer/package_check.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <fstream>
 #include <optional>
 #include <system_error>
@@ -45,11 +44,6 @@ bool ReadBytes(const fs::path& file, std::string& bytes) {
     return !in.bad();
 }
 
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
-
 // The library's printed text on one line.
 std::string OneLine(const std::wstring& text) {
     std::wstring out;
@@ -65,12 +59,6 @@ std::string OneLine(const std::wstring& text) {
     return ToUtf8(out);
 }
 
-bool IsFullPath(const std::wstring& value) {
-    const bool driveLetter = value.size() >= 2 && value[1] == L':' &&
-                             ((value[0] >= L'A' && value[0] <= L'Z') || (value[0] >= L'a' && value[0] <= L'z'));
-    return driveLetter || (!value.empty() && (value[0] == L'\\' || value[0] == L'/'));
-}
-
 class PackageCheck {
 public:
     PackageCheck(const fs::path& folder, Host& host)
@@ -79,7 +67,7 @@ public:
     std::vector<Finding> Run() {
         const bool present = ReadBytes(folder_ / kSetupFileName, bytes_);
         lines_ = SplitSetupLines(bytes_);
-        if (present) Append(LintSetupFile(bytes_, lines_));
+        if (present) Append(LintSetupFile(bytes_, lines_, *host_.ansi));
         LoadSettings();
         if (present) {
             CheckTarget();
@@ -261,11 +249,11 @@ private:
         const std::wstring exe = applied ? settings_.ExeFile : ValueOf(*line);
         std::wstring wanted = exe;
         std::replace(wanted.begin(), wanted.end(), L'\\', L'/');
-        wanted = Lower(wanted);  // Windows file names ignore case
+        wanted = LowerCase(wanted);  // Windows file names ignore case
         std::wstring nested;
         for (const ListedEntry& entry : listing->entries) {
             if (entry.name.ends_with(L'/')) continue;
-            const std::wstring name = Lower(entry.name);
+            const std::wstring name = LowerCase(entry.name);
             if (name == wanted) return;
             if (nested.empty() && name.size() > wanted.size() &&
                 name.ends_with(L"/" + wanted)) {
@@ -287,9 +275,9 @@ private:
     // Windows finds files whatever the case of their names.
     void CheckShippedFile(const std::string& name) {
         std::error_code error;
-        const std::wstring wanted = Lower(FromUtf8(name));
+        const std::wstring wanted = LowerCase(FromUtf8(name));
         for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
-            if (Lower(host_.TextOf(it->path().filename())) == wanted && !it->is_directory(error)) return;
+            if (LowerCase(host_.TextOf(it->path().filename())) == wanted && !it->is_directory(error)) return;
         }
         Add(name, 0, Severity::Error, "missing from the package folder");
     }

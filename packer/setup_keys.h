@@ -30,4 +30,13 @@ inline bool IsSetupKey(std::string_view key) {
 // The fixed folder the installer puts every TARGET value behind.
 inline constexpr wchar_t kProgramFilesPrefix[] = L"C:\\Program Files\\";
 
+// A value that names a full path on Windows: a drive letter and colon, or a
+// leading separator (the root of the drive, or a network path).
+inline bool IsFullPath(std::wstring_view value) {
+    const bool driveLetter = value.size() >= 2 && value[1] == L':' &&
+                             ((value[0] >= L'A' && value[0] <= L'Z') ||
+                              (value[0] >= L'a' && value[0] <= L'z'));
+    return driveLetter || (!value.empty() && (value[0] == L'\\' || value[0] == L'/'));
+}
+
 }  // namespace packer

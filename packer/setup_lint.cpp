@@ -4,6 +4,7 @@
 #include <string>
 
 #include "packer/setup_keys.h"
+#include "packer/text.h"
 
 namespace packer {
 
@@ -35,20 +36,10 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// Shows bytes in a message: line feeds and carriage returns made visible.
-std::string Shown(std::string_view bytes) {
-    std::string out = "\"";
-    for (char c : bytes) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out.push_back(c);
-    }
-    return out + "\"";
-}
-
 class Linter {
 public:
-    Linter(std::string_view bytes, const std::vector<SetupLine>& lines) : bytes_(bytes), lines_(lines) {}
+    Linter(std::string_view bytes, const std::vector<SetupLine>& lines, platform::AnsiText& ansi)
+        : bytes_(bytes), lines_(lines), ansi_(ansi) {}
 
     std::vector<Finding> Run() {
         const bool marked = CheckMark();
@@ -180,8 +171,12 @@ private:
                 "ignores the line; write " + upper);
     }
 
+    // Text as setup.exe reads it, quoted for a message.
+    std::string Shown(std::string_view bytes) const { return Quoted(ansi_.FromAnsi(bytes)); }
+
     std::string_view bytes_;
     const std::vector<SetupLine>& lines_;
+    platform::AnsiText& ansi_;
     std::vector<Finding> findings_;
     std::map<std::string, const SetupLine*> seen_;
     bool utf16_ = false;
@@ -189,8 +184,9 @@ private:
 
 }  // namespace
 
-std::vector<Finding> LintSetupFile(std::string_view bytes, const std::vector<SetupLine>& lines) {
-    return Linter(bytes, lines).Run();
+std::vector<Finding> LintSetupFile(std::string_view bytes, const std::vector<SetupLine>& lines,
+                                   platform::AnsiText& ansi) {
+    return Linter(bytes, lines, ansi).Run();
 }
 
 }  // namespace packer

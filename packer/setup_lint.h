@@ -7,11 +7,14 @@
 
 #include "packer/findings.h"
 #include "packer/setup_lines.h"
+#include "platform/platform.h"
 
 namespace packer {
 
 inline constexpr char kSetupFileName[] = "Setup.ini";
 
-std::vector<Finding> LintSetupFile(std::string_view bytes, const std::vector<SetupLine>& lines);
+// `ansi` turns the file's bytes into text for the messages, as setup.exe would.
+std::vector<Finding> LintSetupFile(std::string_view bytes, const std::vector<SetupLine>& lines,
+                                   platform::AnsiText& ansi);
 
 }  // namespace packer

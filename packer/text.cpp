@@ -1,6 +1,7 @@
 #include "packer/text.h"
 
 #include <cstdint>
+#include <cwctype>
 
 namespace packer {
 
@@ -98,6 +99,11 @@ std::string Quoted(std::wstring_view text) {
         else out.push_back(c);
     }
     return out + "\"";
+}
+
+std::wstring LowerCase(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
 }
 
 std::string PathText(const std::filesystem::path& path) {

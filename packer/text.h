@@ -16,6 +16,9 @@ std::wstring FromUtf8(std::string_view bytes);
 
 // A text quoted for a message: "value", with line ends shown as \r and \n.
 std::string Quoted(std::wstring_view text);
+// Lower case, for names compared the way Windows compares file names.
+std::wstring LowerCase(std::wstring text);
+
 // A path as UTF-8, and quoted for a message.
 std::string PathText(const std::filesystem::path& path);
 std::string QuotedPath(const std::filesystem::path& path);

@@ -45,6 +45,7 @@ enum class Change {
     NotAnArchive,
     BadCrc,        // one byte of writer.exe's stored data changed
     NestedArchive, // the application folder zipped with its own folder on top
+    Encrypted,     // every file entry flagged as encrypted
 };
 
 struct Expect {
@@ -124,6 +125,8 @@ const Case kCases[] = {
     {"NotAnArchive", kGood, Change::NotAnArchive,
      {{kIni, 4, kError, "not fully extractable: the unzip library's test ends with result 9"}}},
     {"DamagedEntry", kGood, Change::BadCrc, {{kIni, 4, kError, "not fully extractable"}}},
+    {"EncryptedEntries", kGood, Change::Encrypted,
+     {{kIni, 4, kWarning, "2 entries of the archive are encrypted: setup.exe asks the person"}}},
     {"ExeFileMissing", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=missing.exe"), Change::None,
      {{kIni, 5, kError, "EXEFILE \"missing.exe\" is not in the archive"}}},
     {"ExeFileBelowTopLevel", kGood, Change::NestedArchive,
@@ -173,6 +176,22 @@ protected:
             const size_t data = bytes.find("MZ the program");
             EXPECT_NE(data, std::string::npos);  // small files are stored as they are
             bytes[data + 3] = 'T';
+            WriteFile(package / "Setup.zip", bytes);
+        }
+        if (c.change == Change::Encrypted) {
+            std::string bytes = ReadFile(package / "Setup.zip");
+            // Flags sit 6 bytes into a local header and 8 into a central one; the
+            // name's length at 26 and 28, the name itself at 30 and 46.
+            struct Header {
+                const char* signature;
+                size_t flags, nameLength, name;
+            };
+            for (const Header h : {Header{"PK\x03\x04", 6, 26, 30}, Header{"PK\x01\x02", 8, 28, 46}}) {
+                for (size_t at = 0; (at = bytes.find(h.signature, at)) != std::string::npos; ++at) {
+                    const size_t length = static_cast<unsigned char>(bytes[at + h.nameLength]);
+                    if (bytes[at + h.name + length - 1] != '/') bytes[at + h.flags] |= 1;
+                }
+            }
             WriteFile(package / "Setup.zip", bytes);
         }
         return package;
