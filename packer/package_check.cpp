@@ -139,7 +139,7 @@ private:
         return found;
     }
 
-    // A value as the installer has it: its own when it applied the line.
+    // A line's value, decoded as setup.exe decodes the file.
     std::wstring ValueOf(const SetupLine& line) const { return host_.ansi->FromAnsi(line.Value()); }
 
     void CheckTarget() {
@@ -152,6 +152,12 @@ private:
             return;
         }
         const std::wstring value = ValueOf(*line);
+        if (value.empty()) {
+            AddIni(line->firstLine, Severity::Warning,
+                   "TARGET is empty: setup.exe proposes C:\\Program Files\\ itself, and the "
+                   "application's files land among all the others there");
+            return;
+        }
         if (!IsFullPath(value)) return;
         const std::wstring proposed = applied ? controls_.target : kProgramFilesPrefix + value;
         AddIni(line->firstLine, Severity::Error,

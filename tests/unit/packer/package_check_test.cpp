@@ -114,6 +114,8 @@ const Case kCases[] = {
      {{kIni, 3, kError, "proposes \"C:\\Program Files\\C:\\Apps\\Writer\""}}},
     {"TargetWithLeadingBackslash", Replace(kGood, "TARGET=Sample Writer", "TARGET=\\Apps"),
      Change::None, {{kIni, 3, kError, "TARGET \"\\Apps\" is a full path"}}},
+    {"EmptyTarget", Replace(kGood, "TARGET=Sample Writer", "TARGET="), Change::None,
+     {{kIni, 3, kWarning, "TARGET is empty: setup.exe proposes C:\\Program Files\\ itself"}}},
     {"NoTarget", Replace(kGood, "TARGET=Sample Writer\r\n", ""), Change::None,
      {{kIni, 0, kError, "no TARGET line"}}},
     {"NoZipFileLine", Replace(kGood, "ZIPFILE=Setup.zip\r\n", ""), Change::None,
