@@ -1,0 +1,141 @@
+// The Windows file system of the platform seam, on real files under Wine:
+// the directory listing's attribute masks and malformed names, opening and
+// reading text files, creating folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/failure.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_services.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::win32::UniqueFileHandle;
+
+int FailureNumberOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const common::Failure& f) {
+        return f.Number();
+    }
+    return 0;
+}
+
+class Win32Files : public testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        root_ = fs::path(temp) / (L"files-test-" + std::to_wstring(GetCurrentProcessId()));
+        fs::create_directories(root_);
+        Write(L"plain.txt", "x");
+        Write(L"hidden.txt", "x");
+        SetFileAttributesW(Path(L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        Write(L"system.txt", "x");
+        SetFileAttributesW(Path(L"system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+        Write(L"readonly.txt", "x");
+        SetFileAttributesW(Path(L"readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        fs::create_directory(root_ / L"folder");
+    }
+    void TearDown() override {
+        for (const wchar_t* name : {L"hidden.txt", L"system.txt", L"readonly.txt"}) {
+            SetFileAttributesW(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+
+    std::wstring Path(const std::wstring& name) const { return root_.wstring() + L"\\" + name; }
+    void Write(const std::wstring& name, const std::string& bytes) {
+        UniqueFileHandle file(CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD written = 0;
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+
+    fs::path root_;
+    platform::win32::Win32FileSystem files_;
+    platform::win32::Win32AnsiText ansi_;
+};
+
+struct DirCase {
+    const wchar_t* name;
+    int mask;
+    const wchar_t* expected;
+};
+
+TEST_F(Win32Files, DirHonoursTheAttributeMask) {
+    const DirCase cases[] = {
+        {L"plain.txt", 0, L"plain.txt"},     {L"readonly.txt", 0, L"readonly.txt"},
+        {L"hidden.txt", 0, L""},             {L"hidden.txt", 2, L"hidden.txt"},
+        {L"system.txt", 0, L""},             {L"system.txt", 4, L"system.txt"},
+        {L"folder", 0, L""},                 {L"folder", 16, L"folder"},
+        {L"plain.txt", 16, L"plain.txt"},    {L"missing.txt", 0, L""},
+        {L"missing\\plain.txt", 16, L""},    {L"pl*.txt", 0, L"plain.txt"},
+        {L"fold?r", 16, L"folder"},          {L"fold?r", 0, L""},
+        {L"folder\\", 16, L""},
+    };
+    for (const DirCase& c : cases) {
+        EXPECT_EQ(files_.Dir(Path(c.name), c.mask), c.expected)
+            << testing::PrintToString(std::wstring(c.name)) << " mask " << c.mask;
+    }
+}
+
+TEST_F(Win32Files, DirRefusesMalformedNames) {
+    for (const std::wstring& name :
+         {Path(L"a*\\plain.txt"), Path(L"x<y"), Path(L"x>y"), Path(L"bad|name"),
+          Path(L"quote\"d"), Path(L"colon:name"), Path(std::wstring(L"ctl\x01"))}) {
+        EXPECT_EQ(FailureNumberOf([&] { files_.Dir(name, 16); }), 52)
+            << testing::PrintToString(name);
+    }
+    EXPECT_EQ(files_.Dir(L"", 0), L"");
+}
+
+TEST_F(Win32Files, OpenTextFailures) {
+    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"missing.ini")); }), 53);
+    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"missing\\Setup.ini")); }), 76);
+    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"folder")); }), 75);
+    // Held open by someone who shares nothing.
+    UniqueFileHandle locked(CreateFileW(Path(L"plain.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(locked);
+    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"plain.txt")); }), 70);
+}
+
+TEST_F(Win32Files, OpenTextReadsLinesThroughTheCodePage) {
+    platform::Services services;
+    services.ansi = &ansi_;
+    platform::Bind(services);
+    Write(L"Setup.ini", "MESSAGE=a\r\nTARGET=b\rEXEFILE=c\nd\r\n\r\nlast");
+    auto reader = files_.OpenText(Path(L"Setup.ini"));
+    std::vector<std::wstring> lines;
+    while (!reader->AtEnd()) lines.push_back(reader->ReadLine());
+    EXPECT_EQ(lines, (std::vector<std::wstring>{L"MESSAGE=a", L"TARGET=b", L"EXEFILE=c\nd", L"",
+                                                 L"last"}));
+    platform::Bind({});
+}
+
+TEST_F(Win32Files, MkDirMakesOneLevel) {
+    files_.MkDir(Path(L"new"));
+    EXPECT_TRUE(fs::is_directory(root_ / L"new"));
+    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"new")); }), 75);
+    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"plain.txt")); }), 75);
+    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"one\\two")); }), 76);
+    EXPECT_FALSE(fs::exists(root_ / L"one"));
+}
+
+TEST_F(Win32Files, ProgramFolderHasNoTrailingSeparator) {
+    wchar_t module[MAX_PATH];
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring expected(module);
+    expected.erase(expected.find_last_of(L'\\'));
+    EXPECT_EQ(files_.ProgramFolder(), expected);
+}
+
+}  // namespace
