@@ -12,10 +12,14 @@ E2E_REPO=$(cd "$(dirname "$WINE_RUN")/.." && pwd)
 if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
     . "$E2E_REPO/tools/wine-env"
     wine_env_start "${WINEPREFIX:-$E2E_REPO/build/wine}" >/dev/null 2>&1 </dev/null
-    trap 'wine_env_stop; rm -rf "$E2E_WORK"' EXIT
-else
-    trap 'rm -rf "$E2E_WORK"' EXIT
+    E2E_OWN_WINE=1
 fi
+# Scenarios that need more cleaning up call this from their own trap.
+e2e_cleanup() {
+    [ -z "${E2E_OWN_WINE:-}" ] || wine_env_stop
+    rm -rf "$E2E_WORK"
+}
+trap e2e_cleanup EXIT
 
 # The Windows name of a path on this machine (Wine's Z: drive).
 winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }

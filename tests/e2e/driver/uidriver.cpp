@@ -614,6 +614,8 @@ int main(int argc, char** argv) {
         }
         in = &file;
     }
+    // Sizes and positions are read in real pixels, whatever the DPI.
+    SetProcessDPIAware();
     Driver driver;
     std::string line;
     int number = 0;

@@ -1,0 +1,5 @@
+execute_process(COMMAND ${PYTHON} ${GENERATOR} ${OUTPUT} COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT} ${COMMITTED} RESULT_VARIABLE differs)
+if(differs)
+    message(FATAL_ERROR "resources/setup.ico is not what resources/make_icon.py draws; regenerate it")
+endif()
