@@ -20,21 +20,42 @@ constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
                   std::wstring(what) + L" (error " + std::to_wstring(GetLastError()) + L")");
 }
 
+// The screen's device context, released when its owner goes.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    constexpr int kDefaultDpi = 96;
+    ScreenDc screen;
+    int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : kDefaultDpi;
+    return dpi > 0 ? dpi : kDefaultDpi;
 }
 
-// The platform's dialog font: the message font of the current settings.
-HFONT CreateDialogFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        return nullptr;
-    }
-    return CreateFontIndirectW(&metrics.lfMessageFont);
+// The platform's classic dialog font, "MS Shell Dlg" at 8 points (Windows
+// maps it to Microsoft Sans Serif, Wine to Tahoma). The twip layout was made
+// for it: on Windows "Destination Folder" fits its label in one line; the
+// wider faces (Tahoma, and Segoe UI of the message font) wrap it.
+HFONT CreateDialogFont(int dpi) {
+    constexpr int kDialogFontPoints = 8;
+    constexpr int kPointsPerInch = 72;
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(kDialogFontPoints, dpi, kPointsPerInch);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(font.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
+    return CreateFontIndirectW(&font);
 }
 
 HICON LoadProgramIcon(HINSTANCE instance, int sizeMetric) {
@@ -76,7 +97,7 @@ SetupWindow::SetupWindow(HINSTANCE instance) : instance_(instance) {
                     height, nullptr, nullptr, instance_, this);
     if (!hwnd_) RaiseWindowFailure(L"setup window not created");
 
-    font_ = UniqueFont(CreateDialogFont());
+    font_ = UniqueFont(CreateDialogFont(dpi));
     try {
         CreateControls(dpi);
     } catch (...) {

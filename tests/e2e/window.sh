@@ -77,4 +77,20 @@ expect-focus 100
 close
 expect-exit 0
 "
+# A message longer than the label wraps and is cut off inside it: neither the
+# label nor the window grows. Its "&" marks an access key.
+pkg3="$E2E_WORK/long"
+make_package "$pkg3"
+long="Tom & Jerry: $(printf 'a long message that goes on %.0s' $(seq 1 30))end"
+setup_ini "$pkg3" "MESSAGE=$long"
+drive "
+start $(winpath "$pkg3/setup.exe")
+window frmSetup
+expect-text 103 $long
+expect-client 388 141
+expect-rect 103 8 6 371 77
+expect-rect 102 10 98 91 15
+close
+expect-exit 0
+"
 echo "window scenario passed"
