@@ -62,6 +62,10 @@ if [ "$before" != "$after" ]; then
     echo "the package folder changed:"; diff <(echo "$before") <(echo "$after") || true
     exit 1
 fi
+if [ -e "$WINEPREFIX/drive_c/Program Files/Sample Writer" ]; then
+    echo "closing the window created the destination folder"
+    exit 1
+fi
 
 # An empty Setup.ini leaves the designed texts.
 pkg2="$E2E_WORK/empty"
