@@ -3,6 +3,7 @@
 // A line counts when it holds an "=". The key is the text before the first
 // "=", compared exactly (case and spaces count); the value is the text between
 // the first and the second "=", or up to the end of the line. Later lines win.
+#include <memory>
 #include <string>
 #include <string_view>
 
