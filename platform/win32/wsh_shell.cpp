@@ -1,6 +1,8 @@
 // The shell object of the Windows Script Host, driven through its dispatch
 // interface: SpecialFolders.Item(name), CreateShortcut(path) and the shortcut's
 // TargetPath, Arguments, WorkingDirectory and Save.
+#include <shlobj.h>
+
 #include <string>
 #include <vector>
 
@@ -133,6 +135,38 @@ public:
     explicit WshShellObject(ComPtr<IDispatch> shell) : shell_(std::move(shell)) {}
 
     std::wstring SpecialFolder(const std::wstring& name) override {
+        try {
+            return ItemOfSpecialFolders(name);
+        } catch (const common::Failure&) {
+            // Some hosts of the component (Wine's among them) leave names of
+            // the collection unimplemented; the shell's own folder table
+            // knows the same folders.
+            std::wstring folder = KnownFolder(name);
+            if (folder.empty()) throw;
+            return folder;
+        }
+    }
+
+    std::unique_ptr<WshShortcut> CreateShortcut(const std::wstring& path) override {
+        UniqueVariant result;
+        Dispatcher(shell_.get()).Call(L"CreateShortcut", DISPATCH_METHOD, {path}, result.get());
+        return std::make_unique<WshShortcutObject>(
+            ObjectOf(result.get(), L"CreateShortcut", kIidWshShortcut));
+    }
+
+private:
+    static std::wstring KnownFolder(const std::wstring& name) {
+        int csidl = name == L"Desktop"    ? CSIDL_DESKTOPDIRECTORY
+                    : name == L"Programs" ? CSIDL_PROGRAMS
+                                          : -1;
+        wchar_t path[MAX_PATH];
+        if (csidl < 0 || FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) {
+            return {};
+        }
+        return path;
+    }
+
+    std::wstring ItemOfSpecialFolders(const std::wstring& name) {
         UniqueVariant collection;
         Dispatcher(shell_.get()).Call(L"SpecialFolders", DISPATCH_PROPERTYGET, {}, collection.get());
         ComPtr<IDispatch> folders = ObjectOf(collection.get(), L"SpecialFolders", IID_IDispatch);
@@ -147,14 +181,6 @@ public:
                                         : std::wstring();
     }
 
-    std::unique_ptr<WshShortcut> CreateShortcut(const std::wstring& path) override {
-        UniqueVariant result;
-        Dispatcher(shell_.get()).Call(L"CreateShortcut", DISPATCH_METHOD, {path}, result.get());
-        return std::make_unique<WshShortcutObject>(
-            ObjectOf(result.get(), L"CreateShortcut", kIidWshShortcut));
-    }
-
-private:
     ComPtr<IDispatch> shell_;
 };
 
@@ -165,6 +191,14 @@ std::unique_ptr<WshShell> Win32Shell::CreateShell() {
     ComPtr<IDispatch> shell;
     HRESULT hr = CoCreateInstance(kClsidWshShell, nullptr, CLSCTX_INPROC_SERVER, kIidWshShell3,
                                   reinterpret_cast<void**>(shell.put()));
+    // Some hosts of the component (Wine's among them) register this class
+    // identifier but serve the shell object only under the class its program
+    // identifier names today; the object and its interface are the same.
+    CLSID current{};
+    if (hr == CLASS_E_CLASSNOTAVAILABLE && SUCCEEDED(CLSIDFromProgID(L"WScript.Shell", &current))) {
+        hr = CoCreateInstance(current, nullptr, CLSCTX_INPROC_SERVER, kIidWshShell3,
+                              reinterpret_cast<void**>(shell.put()));
+    }
     if (FAILED(hr)) {
         throw common::Failure(common::FailureNumber::CannotCreateObject,
                               common::StandardDescription(common::FailureNumber::CannotCreateObject));

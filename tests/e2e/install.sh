@@ -8,7 +8,8 @@ C=$(c_drive)
 target_name="Sample Writer E2E $$"
 dest="$C/Program Files/$target_name"
 wdest="C:\\\\Program Files\\\\$target_name"   # as written in a driver script
-rm -rf "$dest" "$C/Program.exe" "$C/Program.exe.ran"
+planted=("$C/Program.exe" "$C/Program Files/Sample.exe")
+rm -rf "$dest" "${planted[@]}" "${planted[0]}.ran" "${planted[1]}.ran"
 
 standard_ini() {  # extra lines follow
     setup_ini "$1" "MESSAGE=This installs Sample Writer." "APPLICATION=Sample Writer" \
@@ -20,8 +21,8 @@ echo "== the whole installation into a missing folder, with a planted C:\\Progra
 pkg="$E2E_WORK/package one"
 install_package "$pkg"
 standard_ini "$pkg" "AUTOLAUNCH=false"
-# A program planted where an unquoted command line would find it first.
-cp "$MARKER_EXE" "$C/Program.exe"
+# Programs planted where an unquoted command line would find them first.
+for p in "${planted[@]}"; do cp "$MARKER_EXE" "$p"; done
 drive "
 start $(winpath "$pkg/setup.exe")
 window frmSetup
@@ -42,7 +43,7 @@ expect-exit 0 20000
 "
 for i in $(seq 1 50); do [ -f "$dest/writer.exe.ran" ] && break; sleep 0.2; done
 [ -f "$dest/writer.exe.ran" ] || fail "the installed program was not started"
-[ ! -e "$C/Program.exe.ran" ] || fail "the planted C:\\Program.exe was started"
+for p in "${planted[@]}"; do [ ! -e "$p.ran" ] || fail "the planted $p was started"; done
 rm -f "$dest/writer.exe.ran"
 same_tree "$E2E_WORK/app" "$dest" || fail "extracted files differ"
 wexe="C:\\Program Files\\$target_name\\writer.exe"
@@ -53,7 +54,7 @@ programs=$(find "$C/users" -path '*Programs*' -name "$target_name.lnk" -print -q
 [ -n "$programs" ] || fail "no Programs shortcut"
 expect_lnk "$desktop" "$wexe" "$wdir" || fail "Desktop shortcut"
 expect_lnk "$programs" "$wexe" "$wdir" || fail "Programs shortcut"
-rm -f "$desktop" "$programs" "$C/Program.exe"
+rm -f "$desktop" "$programs" "${planted[@]}"
 
 echo "== the archive missing"
 pkg="$E2E_WORK/package two"
@@ -108,7 +109,7 @@ window frmSetup
 click 101
 box 30000
 expect-caption SETUP
-box-text
+expect-box-contains readme.txt: its compressed data is invalid
 answer 1
 box 30000
 expect-caption Installation completed

@@ -560,6 +560,11 @@ void Driver::Run(const std::string& command, std::istringstream& args) {
         HWND box = Current();
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, static_cast<int>(id))));
+        // The box must be gone before the next command looks for one: a box
+        // still closing would otherwise be found again.
+        if (!PollUntil(kDefaultWaitMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) {
+            Fail("the box did not close");
+        }
         std::printf("answered %ld\n", id);
         current_ = nullptr;
     } else if (command == "close") {
