@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/failure.h"
+#include "common/number_text.h"
 
 namespace common {
 
@@ -60,7 +61,7 @@ Truth16 TextToTruth(std::wstring_view text) {
 
 int16_t NarrowTo16(int32_t value) {
     if (value < INT16_MIN || value > INT16_MAX) {
-        Raise(FailureNumber::Overflow, std::to_wstring(value) + L" does not fit in 16 bits");
+        Raise(FailureNumber::Overflow, common::DecimalText(value) + L" does not fit in 16 bits");
     }
     return static_cast<int16_t>(value);
 }

@@ -3,12 +3,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/number_text.h"
 #include "platform/platform.h"
 
 namespace installer {
 
 void ReportUnhandledFailure(const common::Failure& failure) {
-    std::wstring prompt = L"Run-time error '" + std::to_wstring(failure.Number()) + L"':\r\r" +
+    std::wstring prompt = L"Run-time error '" + common::DecimalText(failure.Number()) + L"':\r\r" +
                           failure.Description();
     // The report itself must not fail the program a second time.
     common::Tolerate([&] {

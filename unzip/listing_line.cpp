@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/number_text.h"
+
 namespace unzip {
 
 namespace {
@@ -39,12 +41,12 @@ std::wstring LastCharacters(const std::wstring& text, size_t count) {
 
 // The decimal text right-aligned in `width` columns, cut to its last characters.
 std::wstring RightAligned(int32_t value, size_t width) {
-    return LastCharacters(std::wstring(width, L' ') + std::to_wstring(value), width);
+    return LastCharacters(std::wstring(width, L' ') + common::DecimalText(value), width);
 }
 
 // Two characters: `pad` before the decimal text, then its last two.
 std::wstring TwoColumns(int16_t value, wchar_t pad) {
-    return LastCharacters(pad + std::to_wstring(value), 2);
+    return LastCharacters(pad + common::DecimalText(value), 2);
 }
 
 }  // namespace

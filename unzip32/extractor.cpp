@@ -1,11 +1,11 @@
 #include "extractor.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <numeric>
 
 #include "sinks.h"
 #include "text_encoding.h"
+#include "text_format.h"
 
 namespace uz {
 namespace {
@@ -180,13 +180,11 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
     finishDeferred();
 
     if (options_.mode == Mode::List && options_.verbose && listed_ > 0) {
-        char line[160];
-        std::snprintf(line, sizeof line, "--------          -------  ---                            -------\n"
-                                         "%8llu         %8llu %3u%%                            %llu file%s",
-                      static_cast<unsigned long long>(totalSize_), static_cast<unsigned long long>(totalCompressed_),
-                      Ratio(totalSize_, totalCompressed_), static_cast<unsigned long long>(listed_),
-                      listed_ == 1 ? "" : "s");
-        reporter_.requested(line);
+        reporter_.requested("--------          -------  ---                            -------\n" +
+                            Decimal(totalSize_, 8) + "         " + Decimal(totalCompressed_, 8) + " " +
+                            Decimal(Ratio(totalSize_, totalCompressed_), 3) +
+                            "%                            " + Decimal(listed_) + " file" +
+                            (listed_ == 1 ? "" : "s"));
     }
     const auto unmatched = filter_.unmatched();
     for (const auto& pattern : unmatched)
@@ -254,11 +252,11 @@ void Extractor::listEntry(const Entry& e, bool first) {
             reporter_.requested(" Length   Method    Size  Cmpr    Date    Time   CRC-32   Name\n"
                                 "--------  ------  ------- ---- ---------- -----  --------  ----");
         }
-        char row[120];
-        std::snprintf(row, sizeof row, "%8llu  %-6s %8llu %3u%% %04d-%02d-%02d %02d:%02d  %08x  ",
-                      static_cast<unsigned long long>(e.size), method.c_str(),
-                      static_cast<unsigned long long>(e.compressedSize), Ratio(e.size, e.compressedSize), f.year,
-                      f.month, f.day, f.hour, f.minute, static_cast<unsigned>(e.crc));
+        const std::string row = Decimal(e.size, 8) + "  " + PadRight(method, 6) + " " +
+                                Decimal(e.compressedSize, 8) + " " + Decimal(Ratio(e.size, e.compressedSize), 3) +
+                                "% " + Decimal(f.year, 4, '0') + "-" + Decimal(f.month, 2, '0') + "-" +
+                                Decimal(f.day, 2, '0') + " " + Decimal(f.hour, 2, '0') + ":" +
+                                Decimal(f.minute, 2, '0') + "  " + Hex8(e.crc) + "  ";
         reporter_.requested(row + e.name + (e.encrypted() ? " (encrypted)" : ""));
         if (!e.comment.empty()) reporter_.requested("          " + e.comment);
     }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "common/number_text.h"
 #include "installer/win32/setup_layout.h"
 #include "resources/resource_ids.h"
 
@@ -17,7 +18,7 @@ constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 [[noreturn]] void RaiseWindowFailure(const wchar_t* what) {
     common::Raise(common::FailureNumber::InvalidCall,
-                  std::wstring(what) + L" (error " + std::to_wstring(GetLastError()) + L")");
+                  std::wstring(what) + L" (error " + common::DecimalText(GetLastError()) + L")");
 }
 
 // The screen's device context, released when its owner goes.

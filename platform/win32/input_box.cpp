@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "common/number_text.h"
 #include "platform/win32/win32_services.h"
 
 namespace platform::win32 {
@@ -132,7 +133,7 @@ std::wstring Win32Dialogs::InputBox(const std::wstring& prompt) {
                                               InputBoxProc, reinterpret_cast<LPARAM>(&answer));
     if (pressed == -1 || pressed == 0) {
         common::Raise(common::FailureNumber::InvalidCall,
-                      L"input box could not be shown (error " + std::to_wstring(GetLastError()) +
+                      L"input box could not be shown (error " + common::DecimalText(GetLastError()) +
                           L")");
     }
     return pressed == IDOK ? answer : std::wstring();

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "common/failure.h"
+#include "common/number_text.h"
 #include "platform/win32/win32_services.h"
 
 namespace platform::win32 {
@@ -19,7 +20,7 @@ int Win32Dialogs::MsgBox(const std::wstring& prompt, int style, const std::wstri
     int answer = MessageBoxW(owner, prompt.c_str(), shown.c_str(), flags);
     if (answer == 0) {
         common::Raise(common::FailureNumber::InvalidCall,
-                      L"message box could not be shown (error " + std::to_wstring(GetLastError()) +
+                      L"message box could not be shown (error " + common::DecimalText(GetLastError()) +
                           L")");
     }
     return answer;

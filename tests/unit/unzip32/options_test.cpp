@@ -181,6 +181,12 @@ TEST(Options, ListingCallbackFields) {
     EXPECT_EQ(l.encrypted, 0);
     EXPECT_EQ(Rec().listed[1].method, "Stored");
     EXPECT_NE(Rec().printed.find("dir/readme.txt"), std::string::npos);  // the verbose table
+    // Fixed-width columns: length, method, size, ratio, date, time, CRC, name.
+    const std::string storedRow = "       3  Stored        3   0% ";
+    const size_t row = Rec().printed.find(storedRow);
+    ASSERT_NE(row, std::string::npos) << Rec().printed;
+    EXPECT_EQ(Rec().printed.substr(row + storedRow.size() + 18, 8 + 2 + 5), "eb8eba67  s.bin");
+    EXPECT_NE(Rec().printed.find("    1003              "), std::string::npos) << Rec().printed;  // totals
     EXPECT_FALSE(fs::exists(s / "out"));
 }
 
