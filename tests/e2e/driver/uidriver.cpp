@@ -36,6 +36,7 @@
 //   close                      the close box of the current window
 //   wait-exit [MS] / expect-exit CODE [MS]
 //   dump                       list the current window's controls
+//   screenshot FILE            save the current window as it shows on the screen (BMP)
 //   kill                       end the program at once
 #include <windows.h>
 #include <shellapi.h>
@@ -52,6 +53,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "screenshot.h"
 
 namespace {
 
@@ -582,6 +584,10 @@ void Driver::Run(const std::string& command, std::istringstream& args) {
         if (expected && static_cast<DWORD>(*expected) != code) {
             Fail("expected exit code " + std::to_string(*expected));
         }
+    } else if (command == "screenshot") {
+        std::wstring path = Rest(args, false);
+        if (!SaveWindowBitmap(Current(), path)) Fail("cannot save a screenshot to " + Utf8(path));
+        std::printf("screenshot %s\n", Utf8(path).c_str());
     } else if (command == "dump") {
         HWND window = Current();
         std::printf("window %s \"%s\"\n", Utf8(ClassOf(window)).c_str(),
