@@ -14,6 +14,24 @@ struct TruthCase {
     Truth16 expected;
 };
 
+void PrintTo(const TruthCase& c, std::ostream* out) {
+    *out << testing::PrintToString(std::wstring(c.text));
+}
+
+// Readable test names: the text's letters and digits ("m1" for "-1").
+std::string CaseName(const testing::TestParamInfo<TruthCase>& info) {
+    std::string name;
+    for (const wchar_t* p = info.param.text; *p; ++p) {
+        wchar_t c = *p;
+        if ((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) {
+            name.push_back(static_cast<char>(c));
+        } else {
+            name += c == L'-' ? "m" : c == L'+' ? "p" : c == L'.' ? "dot" : "_";
+        }
+    }
+    return name + "_" + std::to_string(info.index);
+}
+
 class TextToTruthTest : public testing::TestWithParam<TruthCase> {};
 
 TEST_P(TextToTruthTest, Converts) {
@@ -23,14 +41,16 @@ TEST_P(TextToTruthTest, Converts) {
 INSTANTIATE_TEST_SUITE_P(Words, TextToTruthTest,
                          testing::Values(TruthCase{L"true", -1}, TruthCase{L"TRUE", -1},
                                          TruthCase{L"tRuE", -1}, TruthCase{L"false", 0},
-                                         TruthCase{L"False", 0}));
+                                         TruthCase{L"False", 0}),
+                         CaseName);
 INSTANTIATE_TEST_SUITE_P(Numbers, TextToTruthTest,
                          testing::Values(TruthCase{L"0", 0}, TruthCase{L"1", -1},
                                          TruthCase{L"-1", -1}, TruthCase{L"5", -1},
                                          TruthCase{L"+0", 0}, TruthCase{L" 7 ", -1},
                                          TruthCase{L"0.0", 0}, TruthCase{L"0.5", -1},
                                          TruthCase{L".5", -1}, TruthCase{L"00", 0},
-                                         TruthCase{L"1e3", -1}, TruthCase{L"0e9", 0}));
+                                         TruthCase{L"1e3", -1}, TruthCase{L"0e9", 0}),
+                         CaseName);
 
 TEST(TextToTruth, OtherTextsAreATypeMismatch) {
     for (const wchar_t* text : {L"", L"yes", L"no", L" ", L"truee", L"1x", L"-", L".", L"1e",
