@@ -11,9 +11,6 @@
 
 namespace installer {
 
-// The title of every box that names none of its own.
-inline constexpr wchar_t kApplicationTitle[] = L"SETUP";
-
 class frmSetup {
 public:
     explicit frmSetup(SetupWindowControls& controls) : controls_(controls) {}

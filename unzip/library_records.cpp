@@ -11,20 +11,14 @@ namespace unzip {
 
 namespace {
 
-platform::AnsiText& Ansi() {
-    platform::AnsiText* ansi = platform::Current().ansi;
-    if (ansi == nullptr) common::Raise(common::FailureNumber::InvalidCall, L"no text conversion bound");
-    return *ansi;
-}
-
 std::wstring FromAnsiText(const char* text) {
-    return text == nullptr ? std::wstring() : Ansi().FromAnsi(text);
+    return text == nullptr ? std::wstring() : BoundAnsi().FromAnsi(text);
 }
 
 // A fixed text field: the ANSI bytes, cut to leave room for the zero.
 template <size_t N>
 void PutFixed(char (&field)[N], const std::wstring& text) {
-    std::string bytes = Ansi().ToAnsi(text);
+    std::string bytes = BoundAnsi().ToAnsi(text);
     std::fill(field, field + N, '\0');
     std::copy_n(bytes.data(), std::min(bytes.size(), N - 1), field);
 }
@@ -37,8 +31,8 @@ std::wstring GetFixed(const char (&field)[N]) {
 }  // namespace
 
 AnsiOptionsRecord::AnsiOptionsRecord(const OptionsRecord& wide)
-    : zipFileName_(Ansi().ToAnsi(wide.zipFileName)),
-      extractDir_(Ansi().ToAnsi(wide.extractDir)),
+    : zipFileName_(BoundAnsi().ToAnsi(wide.zipFileName)),
+      extractDir_(BoundAnsi().ToAnsi(wide.extractDir)),
       record_(wide.values) {
     record_.ZipFileName = zipFileName_.c_str();
     record_.ExtractDir = extractDir_.c_str();
@@ -58,7 +52,7 @@ void AnsiOptionsRecord::CopyBack(OptionsRecord& wide) const {
 AnsiNameList::AnsiNameList(const NameList& wide) {
     for (size_t i = 0; i < wide.size(); ++i) {
         if (!wide[i]) continue;
-        names_[i] = Ansi().ToAnsi(*wide[i]);
+        names_[i] = BoundAnsi().ToAnsi(*wide[i]);
         list_[i] = names_[i].data();
     }
 }

@@ -7,13 +7,13 @@
 
 namespace unzip {
 
-namespace {
-
-platform::AnsiText& Ansi() {
+platform::AnsiText& BoundAnsi() {
     platform::AnsiText* ansi = platform::Current().ansi;
     if (ansi == nullptr) common::Raise(common::FailureNumber::InvalidCall, L"no text conversion bound");
     return *ansi;
 }
+
+namespace {
 
 // One character of the answer: a UTF-16 surrogate pair counts as one.
 size_t CharacterLength(std::wstring_view text, size_t at) {
@@ -48,7 +48,7 @@ size_t PrintLimit(int32_t length) {
 
 std::wstring FromLibrary(std::string_view run) {
     if (run.empty()) return {};
-    return Ansi().FromAnsi(run);
+    return BoundAnsi().FromAnsi(run);
 }
 
 std::optional<std::string> PasswordBytes(const std::wstring& answer, int32_t size) {
@@ -56,7 +56,7 @@ std::optional<std::string> PasswordBytes(const std::wstring& answer, int32_t siz
     for (size_t at = 0; at < answer.size();) {
         size_t length = CharacterLength(answer, at);
         std::wstring_view character(answer.data() + at, length);
-        std::string code = Ansi().ToAnsi(character);
+        std::string code = BoundAnsi().ToAnsi(character);
         // The conversion gives '?' for a character the code page lacks.
         if (code.empty() || (code == "?" && character != L"?")) break;
         bytes += code;

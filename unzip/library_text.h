@@ -9,7 +9,14 @@
 #include <string>
 #include <string_view>
 
+namespace platform {
+struct AnsiText;
+}
+
 namespace unzip {
+
+// The bound ANSI text conversion; failure 5 when none is bound.
+platform::AnsiText& BoundAnsi();
 
 // Buffer sizes as the callbacks treat them.
 constexpr size_t kPrintTextSize = 32801;     // print and service texts: indexes 0..32800

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/application.h"
 #include "common/failure.h"
 #include "common/number_text.h"
 #include "platform/win32/win32_services.h"
@@ -12,7 +13,6 @@ namespace platform::win32 {
 
 namespace {
 
-constexpr wchar_t kApplicationTitle[] = L"SETUP";
 constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
 constexpr WORD kDialogFontPoints = 8;
 
@@ -116,7 +116,7 @@ std::wstring Win32Dialogs::InputBox(const std::wstring& prompt) {
     const short buttonX = kWidth - kMargin - kButtonWidth;
     const short editY = kHeight - kMargin - kEditHeight;
     box.Dialog(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU,
-               kWidth, kHeight, kApplicationTitle, 4);
+               kWidth, kHeight, common::kApplicationTitle, 4);
     box.Item(SS_LEFT | SS_NOPREFIX, kMargin, kMargin, buttonX - 2 * kMargin,
              editY - 2 * kMargin, kPromptId, kStaticClass, prompt);
     box.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, buttonX, kMargin, kButtonWidth, kButtonHeight, IDOK,

@@ -1,17 +1,14 @@
 #include <string>
 
+#include "common/application.h"
 #include "common/failure.h"
 #include "common/number_text.h"
 #include "platform/win32/win32_services.h"
 
 namespace platform::win32 {
 
-namespace {
-constexpr wchar_t kApplicationTitle[] = L"SETUP";
-}
-
 int Win32Dialogs::MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
-    const std::wstring shown = title.empty() ? std::wstring(kApplicationTitle) : title;
+    const std::wstring shown = title.empty() ? std::wstring(common::kApplicationTitle) : title;
     // A box may come after the window was unloaded; it then has no owner.
     HWND owner = owner_ && IsWindow(owner_) ? owner_ : nullptr;
     // Without an owner (the start-up report comes before the window exists)
