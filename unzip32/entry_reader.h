@@ -1,7 +1,7 @@
 // Streams one entry's data out of the archive: reads the stored bytes in
-// fixed chunks, decrypts them, inflates them, checks the output against the
-// declared size as it grows and the CRC at the end, and hands every chunk of
-// output to a sink. Memory use is the fixed buffers, whatever the entry size.
+// fixed chunks, decrypts them, inflates them straight into the room an output
+// stage gives, checks the output against the declared size as it grows and
+// the CRC at the end. Memory use is the fixed buffers, whatever the entry size.
 #pragma once
 
 #include <cstdint>
@@ -11,17 +11,10 @@
 
 #include "archive_input.h"
 #include "entry.h"
+#include "output_stage.h"
 #include "zip_crypto.h"
 
 namespace uz {
-
-// Receives the entry's output. A false answer ends the read (the sink keeps
-// its own reason).
-class EntrySink {
-public:
-    virtual ~EntrySink() = default;
-    virtual bool consume(const uint8_t* data, size_t n) = 0;
-};
 
 enum class DataError {
     None,
@@ -47,7 +40,12 @@ public:
 
     // `dataOffset` is where the stored bytes begin (after the encryption
     // header, if any, which `crypto` has already accepted); `storedSize` how
-    // many there are.
+    // many there are. A failure of the sink on output delivered before a
+    // data error is found is reported rather than that error, as it came
+    // first in the data.
+    DataOutcome read(ArchiveInput& input, const Entry& entry, uint64_t dataOffset, uint64_t storedSize,
+                     ZipCrypto* crypto, OutputStage& stage);
+    // The same with the sink called on this thread.
     DataOutcome read(ArchiveInput& input, const Entry& entry, uint64_t dataOffset, uint64_t storedSize,
                      ZipCrypto* crypto, EntrySink& sink);
 

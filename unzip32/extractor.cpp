@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
+#include <system_error>
 
 #include "sinks.h"
 #include "text_encoding.h"
 #include "text_format.h"
+#include "writer_thread.h"
 
 namespace uz {
 namespace {
@@ -17,6 +20,8 @@ constexpr bool kWindowsNames = false;
 #endif
 
 constexpr size_t kMaxLinkTarget = 4096;
+// Entries at least this large are written on a second thread.
+constexpr uint64_t kOverlapFrom = 1024 * 1024;
 
 std::string JoinComponents(const std::vector<std::string>& components, size_t count) {
     std::string out;
@@ -469,7 +474,7 @@ int32_t Extractor::processEntry(ArchiveInput& input, const Entry& entry, uint64_
         return UZ_OK;
     }
     FileSink sink(*file, options_.convertLineEnds, markedText);
-    DataOutcome r = reader_.read(input, entry, dataOffset, storedSize, crypto, sink);
+    DataOutcome r = readIntoFile(input, entry, dataOffset, storedSize, crypto, sink);
     if (r.error == DataError::None && !sink.finish()) r.error = DataError::SinkFailed;
     if (r.error == DataError::SinkFailed) {
         file.reset();  // removes the partial file
@@ -497,6 +502,22 @@ int32_t Extractor::processEntry(ArchiveInput& input, const Entry& entry, uint64_
     }
     outcome_.fileDone();
     return UZ_OK;
+}
+
+DataOutcome Extractor::readIntoFile(ArchiveInput& input, const Entry& entry, uint64_t dataOffset,
+                                    uint64_t storedSize, ZipCrypto* crypto, FileSink& sink) {
+    // Large entries are written on a second thread while this one inflates;
+    // for small ones starting it would cost more than it saves.
+    if (entry.size >= kOverlapFrom) {
+        std::optional<WriterThread> writer;
+        try {
+            writer.emplace(sink);
+        } catch (const std::system_error&) {
+            // No thread to be had: written on this one.
+        }
+        if (writer) return reader_.read(input, entry, dataOffset, storedSize, crypto, *writer);
+    }
+    return reader_.read(input, entry, dataOffset, storedSize, crypto, sink);
 }
 
 void Extractor::finishDeferred() {

@@ -23,6 +23,8 @@
 
 namespace uz {
 
+class FileSink;
+
 class Extractor {
 public:
     Extractor(Options options, Callbacks callbacks, std::vector<std::string> include,
@@ -36,6 +38,8 @@ private:
     int32_t processEntry(ArchiveInput& input, const Entry& entry, uint64_t limit, bool duplicate);
     void listEntry(const Entry& entry, bool first);
     void makeDirectoryEntry(const Entry& entry);
+    DataOutcome readIntoFile(ArchiveInput& input, const Entry& entry, uint64_t dataOffset, uint64_t storedSize,
+                             ZipCrypto* crypto, FileSink& sink);
     bool ensureFolders(const std::vector<std::string>& components, size_t count, os::Path& folder,
                        const std::string& entryName);
     std::string unsupportedReason(const Entry& entry) const;

@@ -248,7 +248,39 @@ TEST(Extract, LargeEntryStreamsThroughFixedBuffers) {
               "for i in range(1024): w.write(bytes([i % 251]) * 65536)\nw.close(); z.close()\n");
     Call call(s / "big.zip", s / "out");
     ASSERT_EQ(call.run(), UZ_OK) << Rec().printed;
-    EXPECT_EQ(fs::file_size(s / "out/big.bin"), 64u << 20);
+    const std::string out = ReadFile(s / "out/big.bin");
+    ASSERT_EQ(out.size(), 64u << 20);
+    for (size_t i = 0; i < 1024; ++i)
+        ASSERT_EQ(out.find_first_not_of(static_cast<char>(i % 251), i << 16), i + 1 < 1024 ? (i + 1) << 16 : std::string::npos) << i;
+}
+
+TEST(Extract, LargeEntriesWrittenWhileInflating) {
+    // Entries large enough to be written on a second thread: stored,
+    // deflated, and text with its line ends converted across the chunks.
+    Scratch s;
+    const std::string mixed = MixedData(3 << 20);
+    std::string text, converted;
+    for (int i = 0; text.size() < (3u << 20); ++i) {
+        text += "line " + std::to_string(i) + "\r\n";
+        converted += "line " + std::to_string(i) + "\n";
+    }
+    WriteFile(s / "a.zip", ZipBuilder()
+                               .file("stored.bin", mixed, 0)
+                               .file("deflated.bin", mixed)
+                               .file("small.txt", "a\r\nb")
+                               .file("text.txt", text)
+                               .build());
+    for (const int32_t convert : {0, 1}) {
+        Call call(s / "a.zip", s / ("out" + std::to_string(convert)));
+        call.options.ConvertCRtoCRLF = convert;
+        ASSERT_EQ(call.run(), UZ_OK) << Rec().printed;
+        const auto tree = Tree(s / ("out" + std::to_string(convert)));
+        ASSERT_EQ(tree.size(), 4u);
+        EXPECT_TRUE(tree.at("stored.bin") == mixed);
+        EXPECT_TRUE(tree.at("deflated.bin") == mixed);
+        EXPECT_EQ(tree.at("small.txt"), convert ? "a\nb" : "a\r\nb");
+        EXPECT_TRUE(tree.at("text.txt") == (convert ? converted : text));
+    }
 }
 
 }  // namespace

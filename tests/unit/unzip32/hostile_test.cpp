@@ -173,6 +173,31 @@ std::string Aes() {
     item.flags = 1;
     return ZipBuilder().add(item).build();
 }
+// Damage to entries large enough to be written on a second thread.
+std::string LargeBadCrc(uint16_t method) {
+    ZipItem item;
+    item.name = "f";
+    item.data = MixedData(3 << 20);
+    item.method = method;
+    item.crc = Crc(item.data) ^ 1;
+    return ZipBuilder().add(item).build();
+}
+std::string LargeBadCrcDeflated() { return LargeBadCrc(8); }
+std::string LargeBadCrcStored() { return LargeBadCrc(0); }
+std::string LargeCorruptDeflate() {
+    std::string zip = ZipBuilder().file("f", MixedData(3 << 20)).build();
+    zip.replace(zip.size() / 2, 64, std::string(64, '\xff'));
+    return zip;
+}
+std::string LargeDeclaredSize(uint64_t declared) {
+    ZipItem item;
+    item.name = "f";
+    item.data = MixedData(3 << 20);
+    item.declaredSize = declared;
+    return ZipBuilder().add(item).build();
+}
+std::string LargeTooLong() { return LargeDeclaredSize(2 << 20); }
+std::string LargeTooShort() { return LargeDeclaredSize(4 << 20); }
 std::string NotZip() { return std::string(1000, 'z'); }
 std::string Empty() { return {}; }
 
@@ -185,6 +210,11 @@ const Damage kDamages[] = {
     {"HugeEntryCount", HugeEntryCount, UZ_SEVERE_ERROR},
     {"Bzip2", Bzip2, UZ_UNSUPPORTED},
     {"Aes", Aes, UZ_UNSUPPORTED},
+    {"LargeBadCrcDeflated", LargeBadCrcDeflated, UZ_FORMAT_ERROR},
+    {"LargeBadCrcStored", LargeBadCrcStored, UZ_FORMAT_ERROR},
+    {"LargeCorruptDeflate", LargeCorruptDeflate, UZ_FORMAT_ERROR},
+    {"LargeTooLong", LargeTooLong, UZ_FORMAT_ERROR},
+    {"LargeTooShort", LargeTooShort, UZ_FORMAT_ERROR},
     {"NotZip", NotZip, UZ_NOT_FOUND},
     {"EmptyFile", Empty, UZ_NOT_FOUND},
 };
@@ -234,20 +264,24 @@ TEST(Hostile, UnsupportedEntryBesideGoodOnes) {
 }
 
 TEST(Hostile, DiskFullRemovesPartialFile) {
-    Scratch s;
-    fs::create_directories(s / "small");
-    if (mount("tmpfs", (s / "small").c_str(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "cannot mount a small file system here";
-    std::string random;
-    for (int i = 0; i < 600000; ++i) random += static_cast<char>((i * 2654435761u) >> 24);
-    WriteFile(s / "a.zip", ZipBuilder().file("small.txt", "fits").file("big.bin", random).file("after", "x").build());
-    Call call(s / "a.zip", s / "small/dest");
-    const int32_t result = call.run();
-    const auto tree = Tree(s / "small/dest");
-    umount((s / "small").c_str());
-    EXPECT_EQ(result, UZ_DISK_FULL);
-    EXPECT_EQ(tree, (std::map<std::string, std::string>{{"small.txt", "fits"}}));
-    EXPECT_NE(Rec().printed.find("disk full"), std::string::npos);
+    // Written on this thread (600 kB) and on a second one (4 MiB).
+    for (const int size : {600000, 4 << 20}) {
+        Scratch s;
+        fs::create_directories(s / "small");
+        if (mount("tmpfs", (s / "small").c_str(), "tmpfs", 0, "size=256k") != 0)
+            GTEST_SKIP() << "cannot mount a small file system here";
+        std::string random;
+        for (int i = 0; i < size; ++i) random += static_cast<char>((i * 2654435761u) >> 24);
+        WriteFile(s / "a.zip",
+                  ZipBuilder().file("small.txt", "fits").file("big.bin", random).file("after", "x").build());
+        Call call(s / "a.zip", s / "small/dest");
+        const int32_t result = call.run();
+        const auto tree = Tree(s / "small/dest");
+        umount((s / "small").c_str());
+        EXPECT_EQ(result, UZ_DISK_FULL) << size;
+        EXPECT_EQ(tree, (std::map<std::string, std::string>{{"small.txt", "fits"}})) << size;
+        EXPECT_NE(Rec().printed.find("disk full"), std::string::npos) << size;
+    }
 }
 
 }  // namespace

@@ -43,6 +43,23 @@ inline std::string RawDeflate(const std::string& data) {
     return out;
 }
 
+// n bytes of text lines and pseudo-random runs, the same every time: deflates
+// to about half, so large entries stay large in the archive too.
+inline std::string MixedData(size_t n) {
+    std::string out;
+    out.reserve(n);
+    uint32_t state = 12345;
+    for (size_t line = 0; out.size() < n; ++line) {
+        out += "line " + std::to_string(line) + " of some text that repeats\n";
+        for (int i = 0; i < 40; ++i) {
+            state = state * 1103515245u + 12345u;
+            out += static_cast<char>(state >> 24);
+        }
+    }
+    out.resize(n);
+    return out;
+}
+
 struct ZipItem {
     std::string name;
     std::string data;

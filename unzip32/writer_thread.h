@@ -1,0 +1,57 @@
+// An output stage that overlaps writing with inflating: the reading thread
+// fills fixed buffers and queues them; a second thread computes the CRC of
+// each and passes it to the sink (a file), then hands the buffer back. The
+// queue is bounded by the buffers, so memory stays fixed whatever the entry
+// size. The sink is called only on the writer thread and only until finish()
+// returns; callbacks are never called from there.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "output_stage.h"
+
+namespace uz {
+
+class WriterThread final : public OutputStage {
+public:
+    static constexpr size_t kBuffers = 4;
+    static constexpr size_t kBufferSize = 256 * 1024;
+
+    // Starts the thread (std::system_error when it cannot be made).
+    explicit WriterThread(EntrySink& sink);
+    // Stops the thread, dropping output not yet written, and waits for it.
+    ~WriterThread() override;
+    WriterThread(const WriterThread&) = delete;
+    WriterThread& operator=(const WriterThread&) = delete;
+
+    OutputRoom room() override;
+    bool deliver(size_t n) override;
+    bool finish(uint32_t& crc) override;
+
+private:
+    void work();
+    void rethrowFailure();  // with the lock held
+
+    EntrySink& sink_;
+    std::unique_ptr<uint8_t[]> memory_;
+
+    // Buffers go round in order: the reader fills buffer (delivered_ %
+    // kBuffers), the writer empties buffer (written_ % kBuffers).
+    std::mutex mutex_;
+    std::condition_variable wake_writer_, wake_reader_;
+    size_t sizes_[kBuffers] = {};
+    uint64_t delivered_ = 0, written_ = 0;
+    uint32_t crc_ = 0;
+    bool failed_ = false;
+    bool stopping_ = false;
+    std::exception_ptr exception_;  // thrown by the sink, rethrown on the reading thread
+
+    std::thread thread_;  // last: starts once everything above is ready
+};
+
+}  // namespace uz
