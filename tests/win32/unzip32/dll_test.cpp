@@ -168,6 +168,38 @@ TEST_F(Dll, ExtractsFoldersAndUnicodeNames) {
                                                            {L"caf\u00e9.txt", "oem"}}));
 }
 
+// Entries of a megabyte or more are written by the library's second thread.
+TEST_F(Dll, LargeEntriesWrittenOnTheSecondThread) {
+    std::string mixed;
+    uint32_t seed = 12345;
+    while (mixed.size() < 3u << 20) {
+        seed = seed * 1103515245u + 12345u;
+        mixed += (seed >> 28) < 8 ? std::string("line of text\n") : std::string(1, static_cast<char>(seed >> 16));
+    }
+    std::string text;
+    while (text.size() < 2u << 20) text += "one line\n";
+    std::string textCrLf;
+    for (char c : text) textCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+
+    ASSERT_EQ(Run(ZipBuilder().file("deflated.bin", mixed).file("stored.bin", mixed, 0).build()), UZ_OK)
+        << rec.printed;
+    EXPECT_EQ(Out(), (std::map<std::wstring, std::string>{{L"deflated.bin", mixed}, {L"stored.bin", mixed}}));
+
+    UnzipOptionsRecord convert = Defaults();
+    convert.ConvertCRtoCRLF = 1;
+    ASSERT_EQ(Run(ZipBuilder().file("notes.txt", text).build(), convert), UZ_OK) << rec.printed;
+    EXPECT_EQ(Out()[L"notes.txt"], textCrLf);
+
+    // A large entry whose CRC does not match leaves the file it would replace.
+    ZipItem bad;
+    bad.name = "deflated.bin";
+    bad.data = mixed + "x";
+    bad.crc = 0x12345678;
+    EXPECT_NE(Run(ZipBuilder().add(bad).build()), UZ_OK);
+    EXPECT_EQ(Out()[L"deflated.bin"], mixed);
+    EXPECT_EQ(Out().size(), 3u) << "a temporary file was left behind";
+}
+
 TEST_F(Dll, LongPaths) {
     std::string name;
     for (int i = 0; i < 12; ++i) name += std::string(40, static_cast<char>('a' + i)) + "/";
