@@ -9,14 +9,14 @@
 #include "extraction_world.h"
 #include "unzip/code_module.h"
 #include "unzip/unzip_files.h"
-#include "zip_writer.h"
+#include "zip_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using extraction_test::ExtractionWorld;
-using extraction_test::MakeZip;
-using extraction_test::ZipEntry;
+using uztest::DosItem;
+using uztest::ZipBuilder;
 
 std::string AllByteValues() {
     std::string bytes;
@@ -42,11 +42,12 @@ protected:
 };
 
 TEST_F(RealLibrary, ExtractsTheWholeArchiveBelowTheDestination) {
-    world.Write("app.zip", MakeZip({{"readme.txt", "hello\r\n", ""},
-                                    {"docs/", "", ""},
-                                    {"docs/guide.txt", "step 1\nstep 2\n", ""},
-                                    {"bin/tool.dat", AllByteValues(), ""},
-                                    {"empty.txt", "", ""}}));
+    world.Write("app.zip", ZipBuilder({DosItem("readme.txt", "hello\r\n"),
+                                       DosItem("docs/"),
+                                       DosItem("docs/guide.txt", "step 1\nstep 2\n"),
+                                       DosItem("bin/tool.dat", AllByteValues()),
+                                       DosItem("empty.txt")})
+                               .build());
     unzip::UnzipFiles files = Files("app.zip");
     EXPECT_EQ(files.Unzip(), 0) << extraction_test::Ansi(files.GetLastMessage());
     EXPECT_EQ(Extracted("readme.txt"), "hello\r\n");
@@ -56,7 +57,7 @@ TEST_F(RealLibrary, ExtractsTheWholeArchiveBelowTheDestination) {
 }
 
 TEST_F(RealLibrary, FailingArchiveLeavesTheLibrarysPrintedText) {
-    std::string archive = MakeZip({{"a.txt", "some text", ""}});
+    std::string archive = ZipBuilder({DosItem("a.txt", "some text")}).build();
     world.Write("garbage.zip", "this is not an archive at all");
     world.Write("truncated.zip", archive.substr(0, archive.size() - 10));
     for (const wchar_t* name : {L"missing.zip", L"garbage.zip", L"truncated.zip"}) {
@@ -78,13 +79,14 @@ TEST_F(RealLibrary, EachExtractionStartsWithoutTheEarlierText) {
     EXPECT_NE(files.GetLastMessage().find(L"second.zip"), std::wstring::npos);
     EXPECT_EQ(files.GetLastMessage().find(L"first.zip"), std::wstring::npos);
 
-    world.Write("good.zip", MakeZip({{"a.txt", "a", ""}}));
+    world.Write("good.zip", ZipBuilder({DosItem("a.txt", "a")}).build());
     EXPECT_EQ(files.Unzip((world.folder / "good.zip").wstring()), 0);
     EXPECT_EQ(files.GetLastMessage().find(L"second.zip"), std::wstring::npos);
 }
 
 TEST_F(RealLibrary, ListingLinesOfTheEntries) {
-    world.Write("app.zip", MakeZip({{"readme.txt", "hello\r\n", ""}, {"b.bin", "12345678", ""}}));
+    world.Write("app.zip",
+                ZipBuilder({DosItem("readme.txt", "hello\r\n"), DosItem("b.bin", "12345678")}).build());
     unzip::UnzipFiles files = Files("app.zip");
     files.ExtractList(1);
     EXPECT_EQ(files.Unzip(), 0);
@@ -116,7 +118,7 @@ class Overwrite : public RealLibrary, public testing::WithParamInterface<Overwri
 
 TEST_P(Overwrite, AnswersDecideEachExistingFile) {
     const OverwriteCase& c = GetParam();
-    world.Write("app.zip", MakeZip({{"a.txt", "new a", ""}, {"b.txt", "new b", ""}}));
+    world.Write("app.zip", ZipBuilder({DosItem("a.txt", "new a"), DosItem("b.txt", "new b")}).build());
     world.Write("dest/a.txt", "old a");
     world.Write("dest/b.txt", "old b");
     unzip::UnzipFiles files = Files("app.zip");
@@ -140,8 +142,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, Overwrite, testing::ValuesIn(kOverwrites),
 class EncryptedArchive : public RealLibrary {
 protected:
     EncryptedArchive() {
-        world.Write("secret.zip", MakeZip({{"one.txt", "first secret", "abc"},
-                                           {"two.txt", "second secret", "abc"}}));
+        world.Write("secret.zip", ZipBuilder({DosItem("one.txt", "first secret", "abc"),
+                                              DosItem("two.txt", "second secret", "abc")}).build());
     }
 };
 

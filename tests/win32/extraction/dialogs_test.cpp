@@ -11,12 +11,14 @@
 #include "platform/win32/win32_services.h"
 #include "unzip/code_module.h"
 #include "unzip/unzip_files.h"
-#include "zip_writer.h"
+#include "zip_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace extraction_test;
+using uztest::DosItem;
+using uztest::ZipBuilder;
 
 constexpr wchar_t kPasswordPrompt[] = L"Please Enter The Password!";
 constexpr wchar_t kReplaceCaption[] = L"UnZip32 - File Already Exists!";
@@ -179,8 +181,8 @@ void AnswerEvery(const wchar_t* title, const std::atomic<bool>& stop, std::atomi
 }
 
 TEST_F(RealBoxes, EncryptedArchiveWithThePasswordTypedInTheBox) {
-    world.Write("secret.zip", MakeZip({{"one.txt", "first secret", "abc"},
-                                       {"two.txt", "second secret", "abc"}}));
+    world.Write("secret.zip", ZipBuilder({DosItem("one.txt", "first secret", "abc"),
+                                          DosItem("two.txt", "second secret", "abc")}).build());
     std::atomic<int> answered{0};
     BoxScript script([&](const std::atomic<bool>& stop) {
         AnswerEvery(L"SETUP", stop, answered, [](HWND box) {
@@ -200,7 +202,7 @@ TEST_F(RealBoxes, EncryptedArchiveWithThePasswordTypedInTheBox) {
 }
 
 TEST_F(RealBoxes, ExistingFilesOverwrittenWhenAnsweredYes) {
-    world.Write("app.zip", MakeZip({{"a.txt", "new a", ""}, {"b.txt", "new b", ""}}));
+    world.Write("app.zip", ZipBuilder({DosItem("a.txt", "new a"), DosItem("b.txt", "new b")}).build());
     world.Write("dest/a.txt", "old a");
     world.Write("dest/b.txt", "old b");
     std::atomic<int> answered{0};

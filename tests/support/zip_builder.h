@@ -1,13 +1,16 @@
 // Writes ZIP archives byte by byte, hostile ones included: any name, any
-// method number, any sizes and offsets, traditional encryption. Shared by the
-// native tests and the Windows tests (which have no python3 to make archives).
+// method number, any sizes and offsets, traditional encryption. Shared by all
+// the tests that need an archive, native and Windows alike (the Windows ones
+// have no python3 to make archives).
 #pragma once
 
 #include <zlib.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace uztest {
@@ -78,8 +81,30 @@ struct ZipItem {
     bool writeLocal = true;              // false: only a central record (pointing at `offset`)
 };
 
+// An entry as an MS-DOS archiver writes it: stored, MS-DOS attributes (the
+// directory bit on a name ending in '/'), stamped 2004-05-07 10:30:00, and
+// under traditional encryption when `password` is not empty.
+inline ZipItem DosItem(std::string name, std::string data = {}, std::string password = {}) {
+    constexpr uint16_t kMadeByDos = 20;          // MS-DOS, 2.0
+    constexpr uint32_t kDosDirectory = 0x10;     // MS-DOS attribute bit of a folder
+    ZipItem item;
+    const bool folder = !name.empty() && name.back() == '/';
+    item.name = std::move(name);
+    item.data = std::move(data);
+    item.password = std::move(password);
+    item.method = 0;
+    item.versionMadeBy = kMadeByDos;
+    item.externalAttributes = folder ? kDosDirectory : 0;
+    item.dosTime = (10 << 11) | (30 << 5);                   // 10:30:00
+    item.dosDate = ((2004 - 1980) << 9) | (5 << 5) | 7;      // 2004-05-07
+    return item;
+}
+
 class ZipBuilder {
 public:
+    ZipBuilder() = default;
+    ZipBuilder(std::initializer_list<ZipItem> items) : items_(items) {}
+
     ZipBuilder& add(ZipItem item) {
         items_.push_back(std::move(item));
         return *this;
