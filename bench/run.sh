@@ -10,9 +10,9 @@ work=$root/build/bench
 mkdir -p "$work"
 runs=${RUNS:-3}
 
-cmake --preset native-release >/dev/null
-cmake --build --preset native-release --target unzip32 -j2 >/dev/null
-lib=$root/build/native-release/unzip32
+cmake --preset native >/dev/null
+cmake --build --preset native --target unzip32 -j2 >/dev/null
+lib=$root/build/native/unzip32
 g++ -O2 -std=c++17 -I"$root/unzip32" bench/extract_cli.cpp -L"$lib" -lunzip32 -Wl,-rpath,"$lib" \
     -o "$work/uzbench"
 python3 bench/make_corpus.py "$work/corpus" "${1:-400}"

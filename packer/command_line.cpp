@@ -1,13 +1,17 @@
 #include "packer/command_line.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 
+#include "common/failure.h"
 #include "packer/build_package.h"
 #include "packer/findings.h"
 #include "packer/package_check.h"
 #include "packer/text.h"
+#include "unzip/library_binding.h"
 
 namespace packer {
 
@@ -69,6 +73,34 @@ int Refuse(std::ostream& err, const std::string& message) {
     return 2;
 }
 
+// The check tests archives with the unzip library from the tool's own folder,
+// as setup.exe loads it from its own. Without it every package would look
+// damaged, so the tool names the file it needs and stops before it reads or
+// writes anything.
+bool UnzipLibraryLoads(Host& host, std::ostream& err) {
+    try {
+        const std::unique_ptr<platform::Library> library =
+            host.libraries->LoadFromProgramFolder(unzip::kLibraryName);
+        library->Symbol(unzip::kVersionEntryName);
+        library->Symbol(unzip::kUnzipEntryName);
+        return true;
+    } catch (const common::Failure& failure) {
+        std::string file = host.unzipLibraryFile;
+        std::string reason = ToUtf8(failure.Description());
+        try {
+            const fs::path path = host.PathOf(host.files->ProgramFolder()) / host.unzipLibraryFile;
+            std::error_code error;
+            if (!fs::exists(path, error)) reason = "no such file";
+            file = PathText(path);
+        } catch (const common::Failure&) {
+            // Without the program's folder the bare file name has to do.
+        }
+        err << "setup-pack: error: cannot load " << file << " (" << reason
+            << "): setup-pack tests archives with the unzip library in its own folder\n";
+        return false;
+    }
+}
+
 int Build(const std::vector<fs::path>& args, Host& host, std::ostream& out, std::ostream& err) {
     BuildOptions options;
     std::vector<fs::path> positional;
@@ -92,6 +124,7 @@ int Build(const std::vector<fs::path>& args, Host& host, std::ostream& out, std:
         }
     }
     if (positional.size() != 2) return Refuse(err, "build needs APPDIR and OUTDIR");
+    if (!UnzipLibraryLoads(host, err)) return 2;
     options.appDir = positional[0];
     options.outDir = positional[1];
     return RunBuild(options, host, out, err);
@@ -116,6 +149,7 @@ int RunCommandLine(const std::vector<fs::path>& args, Host& host, std::ostream& 
     if (command == "build") return Build(args, host, out, err);
     if (command == "check") {
         if (args.size() != 2) return Refuse(err, "check needs exactly one folder");
+        if (!UnzipLibraryLoads(host, err)) return 2;
         return Check(args, host, out);
     }
     return Refuse(err, command.empty() ? "no command given" : "unknown command " + command);

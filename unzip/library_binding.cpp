@@ -39,10 +39,8 @@ Entry Lookup(const char* name) {
 
 }  // namespace
 
-UzpVersion2Entry VersionEntry() { return Lookup<UzpVersion2Entry>("UzpVersion2"); }
+UzpVersion2Entry VersionEntry() { return Lookup<UzpVersion2Entry>(kVersionEntryName); }
 
-WizSingleEntryUnzipEntry UnzipEntry() {
-    return Lookup<WizSingleEntryUnzipEntry>("Wiz_SingleEntryUnzip");
-}
+WizSingleEntryUnzipEntry UnzipEntry() { return Lookup<WizSingleEntryUnzipEntry>(kUnzipEntryName); }
 
 }  // namespace unzip

@@ -9,6 +9,9 @@ namespace unzip {
 // The library's name; the platform turns it into its file name
 // (unzip32.dll, libunzip32.so).
 inline constexpr wchar_t kLibraryName[] = L"unzip32";
+// The names its entry points are exported under.
+inline constexpr char kVersionEntryName[] = "UzpVersion2";
+inline constexpr char kUnzipEntryName[] = "Wiz_SingleEntryUnzip";
 
 using UzpVersion2Entry = decltype(&UzpVersion2);
 using WizSingleEntryUnzipEntry = decltype(&Wiz_SingleEntryUnzip);

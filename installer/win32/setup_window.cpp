@@ -44,9 +44,10 @@ int ScreenDpi() {
 }
 
 // The platform's classic dialog font, "MS Shell Dlg" at 8 points (Windows
-// maps it to Microsoft Sans Serif, Wine to Tahoma). The twip layout was made
-// for it: on Windows "Destination Folder" fits its label in one line; the
-// wider faces (Tahoma, and Segoe UI of the message font) wrap it.
+// maps it to Microsoft Sans Serif; a Wine prefix to Tahoma unless told
+// otherwise, as tools/wine-env does). The twip layout was made for it: on
+// Windows "Destination Folder" fits its label in one line; the wider faces
+// (Tahoma, and Segoe UI of the message font) wrap it.
 HFONT CreateDialogFont(int dpi) {
     constexpr int kDialogFontPoints = 8;
     constexpr int kPointsPerInch = 72;

@@ -27,13 +27,13 @@ install_through_library_box() {
 start $(winpath "$1/setup.exe")
 window frmSetup
 click 101
-box 30000
+box
 expect-caption SETUP
 $2
-box 30000
+box
 expect-caption Installation completed
 answer 7
-expect-exit 0 20000
+expect-exit 0
 "
 }
 
@@ -55,14 +55,13 @@ window frmSetup
 click 101
 box
 answer 6
-box 30000
+box
 expect-caption Installation completed
 expect-box-text Setup was completed succesfully!\r\rDo you want to start the application now?
 answer 6
-expect-exit 0 20000
+expect-exit 0
 "
-for i in $(seq 1 50); do [ -f "$dest/writer.exe.ran" ] && break; sleep 0.2; done
-[ -f "$dest/writer.exe.ran" ] || fail "the installed program was not started"
+wait_for_file "$dest/writer.exe.ran" || fail "the installed program was not started"
 for p in "${planted[@]}"; do [ ! -e "$p.ran" ] || fail "the planted $p was started"; done
 rm -f "$dest/writer.exe.ran"
 same_tree "$E2E_WORK/app" "$dest" || fail "extracted files differ"
@@ -101,10 +100,9 @@ drive "
 start $(winpath "$pkg/setup.exe")
 window frmSetup
 key Enter
-expect-exit 0 30000
+expect-exit 0
 "
-for i in $(seq 1 50); do [ -f "$dest/writer.exe.ran" ] && break; sleep 0.2; done
-[ -f "$dest/writer.exe.ran" ] || fail "AutoLaunch did not start the program"
+wait_for_file "$dest/writer.exe.ran" || fail "AutoLaunch did not start the program"
 rm -rf "$dest"
 
 echo "== a corrupt archive: the library's message, then the completion question"

@@ -38,10 +38,10 @@ drive "
 start $(winpath "$pkg/setup.exe")
 window frmSetup
 click 101
-box 30000
+box
 expect-caption Installation completed
 answer 7
-expect-exit 0 20000
+expect-exit 0
 " || fail "the installation did not run as expected"
 diff -r "$app" "$dest" > "$E2E_WORK/diff.txt" || fail "installed files differ: $(head "$E2E_WORK/diff.txt")"
 rm -rf "$dest"

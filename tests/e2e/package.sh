@@ -34,6 +34,14 @@ install_package() {
     make_zip "$1/Setup.zip" "$E2E_WORK/app"
 }
 
+# wait_for_file FILE: waits until FILE exists, as long as a busy machine may
+# need to start the program that makes it; fails only when a minute passes.
+wait_for_file() {
+    local i
+    for i in $(seq 1 300); do [ -e "$1" ] && return 0; sleep 0.2; done
+    return 1
+}
+
 # same_tree A B: the two folders hold the same files with the same bytes.
 same_tree() {
     if ! diff -r "$1" "$2" >/dev/null; then

@@ -59,7 +59,10 @@ namespace {
 
 using platform::win32::UniqueHandle;
 
-constexpr DWORD kDefaultWaitMs = 10000;
+// Waits end as soon as their condition holds, so a long limit costs a passing
+// script nothing; it keeps a machine busy with other work (Wine starting a
+// program, a build beside the tests) from failing one.
+constexpr DWORD kDefaultWaitMs = 60000;
 constexpr DWORD kPollMs = 50;
 constexpr DWORD kMessageTimeoutMs = 2000;
 constexpr wchar_t kDialogClass[] = L"#32770";
@@ -219,7 +222,7 @@ private:
     std::wstring BoxText() const;
 
     template <typename Read>
-    void Expect(const char* what, const std::wstring& expected, Read read, DWORD limit = 5000) {
+    void Expect(const char* what, const std::wstring& expected, Read read, DWORD limit = kDefaultWaitMs) {
         std::wstring actual;
         if (!PollUntil(limit, [&] { return (actual = read()) == expected; })) {
             Fail(std::string(what) + ": expected \"" + Visible(expected) + "\", got \"" +
@@ -327,7 +330,7 @@ void Driver::SendKeys(const std::string& keys) {
 
     HWND window = Current();
     SetForegroundWindow(window);
-    if (!PollUntil(3000, [&] { return GetForegroundWindow() == window; })) {
+    if (!PollUntil(kDefaultWaitMs, [&] { return GetForegroundWindow() == window; })) {
         Fail("the window does not come to the front");
     }
     std::vector<INPUT> inputs;
