@@ -1,5 +1,5 @@
 // Setup.ini read through frmSetup::Form_Load against a scripted file system
-// and window.
+// and window, and into plain values without a window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include "fake_world.h"
 #include "installer/event_dispatch.h"
 #include "installer/frm_setup.h"
+#include "installer/setup_file.h"
 
 namespace {
 
@@ -54,6 +55,13 @@ Loaded Observe(const std::wstring& caption, const std::wstring& message, const s
 
 Loaded Observe(const fake::Controls& controls, const installer::InstallerSettings& s) {
     return Observe(controls.caption, controls.message, controls.target, s);
+}
+
+// Plain values show on a window that starts as designed.
+Loaded Observe(const installer::SetupFileValues& v) {
+    return Observe(v.texts.caption.value_or(kDesignedCaption),
+                   v.texts.message.value_or(kDesignedMessage), v.texts.target.value_or(L""),
+                   v.settings);
 }
 
 void ExpectLoaded(const Loaded& actual, const Loaded& expected) {
@@ -166,6 +174,18 @@ TEST_P(LoadSetupFile, AppliesTheLines) {
     EXPECT_EQ(world.opened, std::vector<std::wstring>{c.programFolder + L"\\Setup.ini"});
 }
 
+TEST_P(LoadSetupFile, ReadsTheSameValuesWithoutAWindow) {
+    const LoadCase& c = GetParam();
+    World world;
+    world.programFolder = c.programFolder;
+    world.SetupFile(c.file);
+    installer::SetupFileValues values;
+
+    installer::ReadSetupFile(values);
+
+    ExpectLoaded(Observe(values), c.expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, LoadSetupFile, testing::ValuesIn(kLoadCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -190,7 +210,8 @@ TEST(LoadSetupFile, AutoLaunchConvertsItsValue) {
 }
 
 // A value that is not a truth value fails with 13 after the earlier lines
-// were applied; later lines are never read.
+// were applied, to the window and to plain values alike; later lines are
+// never read.
 TEST(LoadSetupFile, BadAutoLaunchFailsAfterEarlierLines) {
     for (const char* value : {"yes", "", "no", " ", "1x", "true "}) {
         SCOPED_TRACE(testing::Message() << "AUTOLAUNCH=" << value);
@@ -199,9 +220,13 @@ TEST(LoadSetupFile, BadAutoLaunchFailsAfterEarlierLines) {
                         "\r\nEXEFILE=after.exe\r\nMESSAGE=after\r\n");
         installer::frmSetup form(world.controls);
         ExpectFailure(13, [&] { form.Form_Load(); });
-        EXPECT_EQ(world.controls.message, L"before");
-        EXPECT_EQ(form.Settings().ExeFile, L"");
-        EXPECT_EQ(form.Settings().AutoLaunch, kFalse);
+        installer::SetupFileValues values;
+        ExpectFailure(13, [&] { installer::ReadSetupFile(values); });
+        for (const Loaded& loaded : {Observe(world.controls, form.Settings()), Observe(values)}) {
+            EXPECT_EQ(loaded.message, L"before");
+            EXPECT_EQ(loaded.ExeFile, L"");
+            EXPECT_EQ(loaded.AutoLaunch, kFalse);
+        }
     }
 }
 
