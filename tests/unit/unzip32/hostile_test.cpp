@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
-#include "harness.h"
+#include "unzip_harness.h"
 #include "zip_builder.h"
 
 namespace uztest {
