@@ -75,8 +75,8 @@ void frmSetup::LoadSetupFile() {
     ForEachSetupLine([this](const std::wstring& line) { ParseSetupLine(line); });
 }
 
-// Each line reaches the window's controls as soon as it is applied, so that a
-// failure at start leaves the earlier lines shown.
+// Each line reaches the window's controls as soon as it is applied: a failure
+// at start leaves the earlier lines applied to the window.
 void frmSetup::ParseSetupLine(const std::wstring& line) {
     SetupTexts texts;
     ApplySetupLine(line, settings_, texts);
