@@ -19,9 +19,9 @@ public:
     void Form_Load();
     void Command1_Click();
 
-    // Presence tests over the directory listing.
-    common::Truth16 FileExists(const std::wstring& Name_of_File);
-    common::Truth16 FolderExists(const std::wstring& Name_of_Folder);
+    // Presence tests over the directory listing; they need no window.
+    static common::Truth16 FileExists(const std::wstring& Name_of_File);
+    static common::Truth16 FolderExists(const std::wstring& Name_of_Folder);
 
     const InstallerSettings& Settings() const { return settings_; }
 

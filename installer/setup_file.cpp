@@ -1,14 +1,12 @@
-// Reading Setup.ini into the setup window and its settings record.
-//
-// A line counts when it holds an "=". The key is the text before the first
-// "=", compared exactly (case and spaces count); the value is the text between
-// the first and the second "=", or up to the end of the line. Later lines win.
+// Reading Setup.ini, into plain values or into the setup window.
+#include "installer/setup_file.h"
+
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "common/truth.h"
 #include "installer/frm_setup.h"
+#include "installer/setup_keys.h"
 #include "platform/platform.h"
 
 namespace installer {
@@ -16,56 +14,75 @@ namespace installer {
 namespace {
 
 constexpr wchar_t kSetupFileName[] = L"\\Setup.ini";
-// The destination proposal is always below this fixed folder; the system is
-// not asked where its program folder lies.
-constexpr wchar_t kProgramFilesPrefix[] = L"C:\\Program Files\\";
-constexpr wchar_t kCaptionCredit[] = L" (Setup by Quenbrook)";
 
 }  // namespace
 
-void frmSetup::Form_Load() { LoadSetupFile(); }
-
-void frmSetup::LoadSetupFile() {
+void ForEachSetupLine(const std::function<void(const std::wstring& line)>& parse) {
     // The join is plain text: a drive-root folder ("D:\") gives "D:\\Setup.ini".
     const std::wstring path = platform::files().ProgramFolder() + kSetupFileName;
     std::unique_ptr<platform::TextReader> file = platform::files().OpenText(path);
     while (!file->AtEnd()) {
         const std::wstring line = file->ReadLine();
-        ParseSetupLine(line);
+        parse(line);
     }
 }
 
-void frmSetup::ParseSetupLine(const std::wstring& line) {
-    const size_t firstEquals = line.find(L'=');
-    if (firstEquals == std::wstring::npos) return;
-    const std::wstring_view whole(line);
-    const std::wstring key(whole.substr(0, firstEquals));
-    const size_t valueStart = firstEquals + 1;
-    const size_t secondEquals = line.find(L'=', valueStart);
-    const std::wstring value(whole.substr(valueStart, secondEquals == std::wstring::npos
-                                                          ? std::wstring_view::npos
-                                                          : secondEquals - valueStart));
-
-    if (key == L"MESSAGE") {
-        controls_.SetMessage(value);
-    } else if (key == L"TARGET") {
-        settings_.TargetDir = kProgramFilesPrefix + value;
-        controls_.SetTargetText(settings_.TargetDir);
-    } else if (key == L"APPLICATION") {
-        controls_.SetCaption(L" " + value + kCaptionCredit);
-    } else if (key == L"SHORTCUTDESKTOP") {
-        settings_.ShortcutName = value;
-        settings_.DesktopShortcut = common::kTrue;
-    } else if (key == L"SHORTCUTPROGRAMS") {
-        settings_.ShortcutName = value;
-        settings_.ProgramsShortcut = common::kTrue;
-    } else if (key == L"AUTOLAUNCH") {
-        settings_.AutoLaunch = common::TextToTruth(value);
-    } else if (key == L"ZIPFILE") {
-        settings_.ZipPath = platform::files().ProgramFolder() + L"\\" + value;
-    } else if (key == L"EXEFILE") {
-        settings_.ExeFile = value;
+void ApplySetupLine(const std::wstring& line, InstallerSettings& settings, SetupTexts& texts) {
+    const auto parts = CutSetupLine(std::wstring_view(line));
+    if (!parts) return;
+    const std::optional<SetupKey> key = FindSetupKey(parts->key);
+    if (!key) return;
+    const std::wstring value(parts->value);
+    switch (*key) {
+        case SetupKey::Message:
+            texts.message = value;
+            break;
+        case SetupKey::Target:
+            settings.TargetDir = TargetFolderOf(value);
+            texts.target = settings.TargetDir;
+            break;
+        case SetupKey::Application:
+            texts.caption = CaptionOf(value);
+            break;
+        case SetupKey::ShortcutDesktop:
+            settings.ShortcutName = value;
+            settings.DesktopShortcut = common::kTrue;
+            break;
+        case SetupKey::ShortcutPrograms:
+            settings.ShortcutName = value;
+            settings.ProgramsShortcut = common::kTrue;
+            break;
+        case SetupKey::AutoLaunch:
+            settings.AutoLaunch = common::TextToTruth(value);
+            break;
+        case SetupKey::ZipFile:
+            settings.ZipPath = platform::files().ProgramFolder() + L"\\" + value;
+            break;
+        case SetupKey::ExeFile:
+            settings.ExeFile = value;
+            break;
     }
+}
+
+void ReadSetupFile(SetupFileValues& values) {
+    ForEachSetupLine(
+        [&values](const std::wstring& line) { ApplySetupLine(line, values.settings, values.texts); });
+}
+
+void frmSetup::Form_Load() { LoadSetupFile(); }
+
+void frmSetup::LoadSetupFile() {
+    ForEachSetupLine([this](const std::wstring& line) { ParseSetupLine(line); });
+}
+
+// Each line reaches the window's controls as soon as it is applied: a failure
+// at start leaves the earlier lines applied to the window.
+void frmSetup::ParseSetupLine(const std::wstring& line) {
+    SetupTexts texts;
+    ApplySetupLine(line, settings_, texts);
+    if (texts.message) controls_.SetMessage(*texts.message);
+    if (texts.target) controls_.SetTargetText(*texts.target);
+    if (texts.caption) controls_.SetCaption(*texts.caption);
 }
 
 }  // namespace installer

@@ -5,11 +5,11 @@
 
 #include "common/failure.h"
 #include "common/truth.h"
+#include "installer/setup_keys.h"
 #include "packer/app_tree.h"
 #include "packer/findings.h"
 #include "packer/pack_error.h"
 #include "packer/package_check.h"
-#include "packer/setup_keys.h"
 #include "packer/setup_lint.h"
 #include "packer/text.h"
 
@@ -18,6 +18,15 @@ namespace packer {
 namespace fs = std::filesystem;
 
 namespace {
+
+using installer::kKeyApplication;
+using installer::kKeyAutoLaunch;
+using installer::kKeyExeFile;
+using installer::kKeyMessage;
+using installer::kKeyShortcutDesktop;
+using installer::kKeyShortcutPrograms;
+using installer::kKeyTarget;
+using installer::kKeyZipFile;
 
 // Characters Windows does not allow in a file name; a shortcut's name
 // becomes one, with ".lnk".

@@ -8,9 +8,10 @@
 #include "common/failure.h"
 #include "common/truth.h"
 #include "installer/frm_setup.h"
+#include "installer/setup_file.h"
+#include "installer/setup_keys.h"
 #include "packer/archive_listing.h"
 #include "packer/package_services.h"
-#include "packer/setup_keys.h"
 #include "packer/setup_lines.h"
 #include "packer/setup_lint.h"
 #include "packer/text.h"
@@ -23,17 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The setup window, as far as reading Setup.ini writes to it.
-class RecordingControls final : public installer::SetupWindowControls {
-public:
-    void SetCaption(const std::wstring& text) override { caption = text; }
-    void SetMessage(const std::wstring& text) override { message = text; }
-    void SetTargetText(const std::wstring& text) override { target = text; }
-    std::wstring TargetText() override { return target; }
-    void Unload() override {}
-
-    std::wstring caption, message, target;
-};
+using installer::kKeyExeFile;
+using installer::kKeyTarget;
+using installer::kKeyZipFile;
 
 constexpr size_t kLibraryMessageLimit = 400;  // characters of the library's text in a finding
 
@@ -96,13 +89,11 @@ private:
 
     // The installer's own reading of the file, as at the start of setup.exe.
     void LoadSettings() {
-        installer::frmSetup form(controls_);
         try {
-            form.Form_Load();
+            installer::ReadSetupFile(loaded_);
         } catch (const common::Failure& failure) {
             stop_ = failure;
         }
-        settings_ = form.Settings();
         if (!stop_) {
             applied_ = lines_.size();
             return;
@@ -159,7 +150,8 @@ private:
             return;
         }
         if (!IsFullPath(value)) return;
-        const std::wstring proposed = applied ? controls_.target : kProgramFilesPrefix + value;
+        const std::wstring proposed =
+            applied ? loaded_.texts.target.value_or(L"") : installer::TargetFolderOf(value);
         AddIni(line->firstLine, Severity::Error,
                "TARGET " + Quoted(value) + " is a full path, but setup.exe puts every TARGET "
                "behind C:\\Program Files\\ and proposes " + Quoted(proposed) +
@@ -177,13 +169,12 @@ private:
             return;
         }
         const std::wstring zipName = ValueOf(*zipLine);
-        const std::wstring zipPath = zipApplied ? settings_.ZipPath
+        const std::wstring zipPath = zipApplied ? loaded_.settings.ZipPath
                                                 : host_.TextOf(folder_) + L"\\" + zipName;
         const int at = zipLine->firstLine;
-        installer::frmSetup form(controls_);
         bool present = false;
         try {
-            present = form.FileExists(zipPath) != 0;
+            present = installer::frmSetup::FileExists(zipPath) != 0;
         } catch (const common::Failure& failure) {
             AddIni(at, Severity::Error,
                    "setup.exe cannot look for the archive " + Quoted(zipPath) + ": " +
@@ -252,7 +243,7 @@ private:
             return;
         }
         if (listing == nullptr) return;
-        const std::wstring exe = applied ? settings_.ExeFile : ValueOf(*line);
+        const std::wstring exe = applied ? loaded_.settings.ExeFile : ValueOf(*line);
         std::wstring wanted = exe;
         std::replace(wanted.begin(), wanted.end(), L'\\', L'/');
         wanted = LowerCase(wanted);  // Windows file names ignore case
@@ -291,12 +282,11 @@ private:
     fs::path folder_;
     Host& host_;
     PackageServices services_;
-    RecordingControls controls_;
     std::string bytes_;
     std::vector<SetupLine> lines_;
     size_t applied_ = 0;  // lines the installer applied
     std::optional<common::Failure> stop_;
-    installer::InstallerSettings settings_;
+    installer::SetupFileValues loaded_;  // as far as the installer read the file
     std::vector<Finding> findings_;
 };
 

@@ -1,6 +1,6 @@
 // `setup-pack check`: everything in a package folder that would go wrong at
 // install time without the packager being told. Setup.ini goes through the
-// installer's own reader (frmSetup::Form_Load) and a line-level look at its
+// installer's own reader (installer/setup_file.h) and a line-level look at its
 // bytes; the archive through our unzip library in test mode.
 #pragma once
 

@@ -3,20 +3,18 @@
 namespace packer {
 
 std::string_view SetupLine::Key() const {
-    return std::string_view(bytes).substr(0, bytes.find('='));
+    const auto parts = Parts();
+    return parts ? parts->key : std::string_view(bytes);
 }
 
 std::string_view SetupLine::Value() const {
-    const size_t first = bytes.find('=');
-    if (first == std::string::npos) return {};
-    const size_t second = bytes.find('=', first + 1);
-    return std::string_view(bytes).substr(
-        first + 1, second == std::string::npos ? std::string_view::npos : second - first - 1);
+    const auto parts = Parts();
+    return parts ? parts->value : std::string_view();
 }
 
 bool SetupLine::HasSecondEquals() const {
-    const size_t first = bytes.find('=');
-    return first != std::string::npos && bytes.find('=', first + 1) != std::string::npos;
+    const auto parts = Parts();
+    return parts && parts->valueCut;
 }
 
 std::vector<SetupLine> SplitSetupLines(std::string_view bytes) {

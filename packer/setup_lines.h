@@ -3,9 +3,12 @@
 // numbers a text editor shows, which also counts a lone LF as a line end.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "installer/setup_keys.h"
 
 namespace packer {
 
@@ -15,12 +18,16 @@ struct SetupLine {
     int lastLine = 0;     // editor line on which it ends
     int loneLineFeeds = 0;
 
-    // Key and value as the installer takes them: the text before the first
-    // "=", and the text between the first and the second "=".
-    bool HasEquals() const { return bytes.find('=') != std::string::npos; }
-    std::string_view Key() const;
-    std::string_view Value() const;
+    // Key and value as the installer cuts them (installer/setup_keys.h).
+    bool HasEquals() const { return Parts().has_value(); }
+    std::string_view Key() const;    // the whole line when it holds no "="
+    std::string_view Value() const;  // empty when the line holds no "="
     bool HasSecondEquals() const;
+
+private:
+    std::optional<installer::SetupLineParts<char>> Parts() const {
+        return installer::CutSetupLine(std::string_view(bytes));
+    }
 };
 
 std::vector<SetupLine> SplitSetupLines(std::string_view bytes);

@@ -3,12 +3,20 @@
 #include <map>
 #include <string>
 
-#include "packer/setup_keys.h"
+#include "installer/setup_keys.h"
 #include "packer/text.h"
 
 namespace packer {
 
 namespace {
+
+using installer::kKeyExeFile;
+using installer::kKeyShortcutDesktop;
+using installer::kKeyShortcutPrograms;
+using installer::kKeyTarget;
+using installer::kKeyZipFile;
+
+bool IsSetupKey(std::string_view text) { return installer::FindSetupKey(text).has_value(); }
 
 // Byte-order marks: setup.exe reads the file byte by byte in the ANSI
 // code page and takes a mark for the start of the first key.

@@ -119,4 +119,11 @@ std::string QuotedPath(const std::filesystem::path& path) {
     return out += '"';
 }
 
+bool IsFullPath(std::wstring_view value) {
+    const bool driveLetter = value.size() >= 2 && value[1] == L':' &&
+                             ((value[0] >= L'A' && value[0] <= L'Z') ||
+                              (value[0] >= L'a' && value[0] <= L'z'));
+    return driveLetter || (!value.empty() && (value[0] == L'\\' || value[0] == L'/'));
+}
+
 }  // namespace packer

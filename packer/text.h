@@ -19,6 +19,10 @@ std::string Quoted(std::wstring_view text);
 // Lower case, for names compared the way Windows compares file names.
 std::wstring LowerCase(std::wstring text);
 
+// A value that names a full path on Windows: a drive letter and colon, or a
+// leading separator (the root of the drive, or a network path).
+bool IsFullPath(std::wstring_view value);
+
 // A path as UTF-8, and quoted for a message.
 std::string PathText(const std::filesystem::path& path);
 std::string QuotedPath(const std::filesystem::path& path);

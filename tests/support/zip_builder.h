@@ -6,6 +6,7 @@
 
 #include <zlib.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -14,6 +15,24 @@
 #include <vector>
 
 namespace uztest {
+
+// Record signatures, fixed sizes and the offsets of the fields tests damage,
+// counted from the start of the record (its signature included).
+constexpr uint32_t kLocalHeaderSignature = 0x04034b50;
+constexpr uint32_t kCentralHeaderSignature = 0x02014b50;
+constexpr uint32_t kEndOfDirSignature = 0x06054b50;
+constexpr size_t kLocalFlagsOffset = 6;
+constexpr size_t kLocalNameLengthOffset = 26;
+constexpr size_t kLocalHeaderSize = 30;          // + name + extra
+constexpr size_t kCentralFlagsOffset = 8;
+constexpr size_t kCentralNameLengthOffset = 28;
+constexpr size_t kCentralHeaderSize = 46;        // + name + extra + comment
+constexpr size_t kEndEntriesOnDiskOffset = 8;
+constexpr size_t kEndEntriesOffset = 10;
+constexpr size_t kEndDirectorySizeOffset = 12;
+constexpr size_t kEndDirectoryOffsetOffset = 16;
+constexpr size_t kEndOfDirSize = 22;             // + comment
+constexpr uint16_t kFlagEncrypted = 1 << 0;
 
 inline void Put16(std::string& out, uint32_t v) {
     out += static_cast<char>(v & 0xFF);
@@ -26,6 +45,27 @@ inline void Put32(std::string& out, uint32_t v) {
 inline void Put64(std::string& out, uint64_t v) {
     Put32(out, static_cast<uint32_t>(v));
     Put32(out, static_cast<uint32_t>(v >> 32));
+}
+
+// Little-endian values written over bytes already there.
+inline void Patch16(std::string& bytes, size_t at, uint16_t v) {
+    std::string field;
+    Put16(field, v);
+    bytes.replace(at, field.size(), field);
+}
+inline void Patch32(std::string& bytes, size_t at, uint32_t v) {
+    std::string field;
+    Put32(field, v);
+    bytes.replace(at, field.size(), field);
+}
+inline uint16_t Get16(const std::string& bytes, size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(bytes.at(at)) | static_cast<uint8_t>(bytes.at(at + 1)) << 8);
+}
+// A signature as it stands in the file, for finding records.
+inline std::string SignatureBytes(uint32_t signature) {
+    std::string bytes;
+    Put32(bytes, signature);
+    return bytes;
 }
 
 inline uint32_t Crc(const std::string& data) {
@@ -125,13 +165,13 @@ public:
             std::string stored = item.method == 8 ? RawDeflate(item.data) : item.data;
             uint16_t flags = item.flags;
             if (!item.password.empty()) {
-                flags |= 1;
+                flags |= kFlagEncrypted;
                 stored = Encrypt(item.password, stored, static_cast<uint8_t>(crc >> 24));
             }
             const uint64_t size = item.declaredSize ? *item.declaredSize : item.data.size();
             const uint64_t offset = item.offset ? *item.offset : out.size() - prefix.size();
             if (item.writeLocal) {
-                Put32(out, 0x04034b50);
+                Put32(out, kLocalHeaderSignature);
                 Put16(out, 20);
                 Put16(out, flags);
                 Put16(out, item.method);
@@ -146,7 +186,7 @@ public:
                 out += item.localExtra;
                 out += stored;
             }
-            Put32(central, 0x02014b50);
+            Put32(central, kCentralHeaderSignature);
             Put16(central, item.versionMadeBy);
             Put16(central, 20);
             Put16(central, flags);
@@ -168,7 +208,7 @@ public:
         }
         const uint64_t directoryOffset = out.size() - prefix.size();
         out += central;
-        Put32(out, 0x06054b50);
+        Put32(out, kEndOfDirSignature);
         Put16(out, 0);
         Put16(out, 0);
         Put16(out, static_cast<uint32_t>(items_.size()));

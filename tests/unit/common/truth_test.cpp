@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "common/failure.h"
+#include "expect_failure.h"
 
 namespace {
 
 using common::Failure;
 using common::Truth16;
+using testsupport::ExpectFailure;
 
 struct TruthCase {
     const wchar_t* text;
@@ -55,12 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Numbers, TextToTruthTest,
 TEST(TextToTruth, OtherTextsAreATypeMismatch) {
     for (const wchar_t* text : {L"", L"yes", L"no", L" ", L"truee", L"1x", L"-", L".", L"1e",
                                 L"true ", L"0x1"}) {
-        try {
-            common::TextToTruth(text);
-            ADD_FAILURE() << "no failure for \"" << testing::PrintToString(std::wstring(text));
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.Number(), 13);
-        }
+        SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
+        ExpectFailure(13, [&] { common::TextToTruth(text); });
     }
 }
 
@@ -69,24 +67,17 @@ TEST(NarrowTo16, KeepsValuesInRangeAndOverflowsOutside) {
     EXPECT_EQ(common::NarrowTo16(32767), 32767);
     EXPECT_EQ(common::NarrowTo16(-1), -1);
     for (int32_t value : {32768, -32769, 40000, INT32_MIN, INT32_MAX}) {
-        try {
-            common::NarrowTo16(value);
-            ADD_FAILURE() << value;
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.Number(), 6);
-        }
+        SCOPED_TRACE(value);
+        ExpectFailure(6, [&] { common::NarrowTo16(value); });
     }
 }
 
 TEST(Failures, ReraiseKeepsNumberAndDescriptionUnderANewSource) {
-    try {
+    const Failure f = ExpectFailure(53, [] {
         common::ReraiseAs(L"Outer::Step", [] { common::Raise(common::FailureNumber::FileNotFound, L"x"); });
-        FAIL();
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.Number(), 53);
-        EXPECT_EQ(f.Description(), L"File not found: x");
-        EXPECT_EQ(f.Source(), L"Outer::Step");
-    }
+    });
+    EXPECT_EQ(f.Description(), L"File not found: x");
+    EXPECT_EQ(f.Source(), L"Outer::Step");
 }
 
 TEST(Failures, TolerateSwallowsFailuresOnly) {

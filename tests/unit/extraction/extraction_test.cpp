@@ -124,12 +124,12 @@ TEST_P(Overwrite, AnswersDecideEachExistingFile) {
     unzip::UnzipFiles files = Files("app.zip");
     files.PromptOverwrite(common::kTrue);
     files.OverWriteFiles(common::kFalse);
-    world.dialogs.msgBoxAnswers.assign(c.answers.begin(), c.answers.end());
+    world.answers.assign(c.answers.begin(), c.answers.end());
     files.Unzip();
     EXPECT_EQ(Extracted("a.txt"), c.a);
     EXPECT_EQ(Extracted("b.txt"), c.b);
-    ASSERT_EQ(world.dialogs.msgBoxes.size(), c.boxes);
-    const extraction_test::ShownBox& box = world.dialogs.msgBoxes[0];
+    ASSERT_EQ(world.boxes.size(), c.boxes);
+    const fake::ShownBox& box = world.boxes[0];
     EXPECT_EQ(box.prompt.rfind(L"Overwrite ", 0), 0u);
     EXPECT_EQ(box.prompt.substr(box.prompt.size() - 6), L"a.txt?");
     EXPECT_EQ(box.style, 3 + 48);
@@ -148,25 +148,25 @@ protected:
 };
 
 TEST_F(EncryptedArchive, RightPasswordExtracts) {
-    world.dialogs.inputBoxAnswers = {L"abc", L"abc"};
+    world.inputAnswers = {L"abc", L"abc"};
     unzip::UnzipFiles files = Files("secret.zip");
     EXPECT_EQ(files.Unzip(), 0) << extraction_test::Ansi(files.GetLastMessage());
     EXPECT_EQ(Extracted("one.txt"), "first secret");
     EXPECT_EQ(Extracted("two.txt"), "second secret");
-    EXPECT_GE(world.dialogs.inputBoxes.size(), 1u);
-    EXPECT_EQ(world.dialogs.inputBoxes[0], L"Please Enter The Password!");
+    EXPECT_GE(world.inputPrompts.size(), 1u);
+    EXPECT_EQ(world.inputPrompts[0], L"Please Enter The Password!");
 }
 
 TEST_F(EncryptedArchive, CancelOnceAsksNoMoreUntilTheNextExtraction) {
-    world.dialogs.inputBoxAnswers = {L"", L"abc", L"abc"};
+    world.inputAnswers = {L"", L"abc", L"abc"};
     unzip::UnzipFiles files = Files("secret.zip");
     EXPECT_NE(files.Unzip(), 0);
-    EXPECT_EQ(world.dialogs.inputBoxes.size(), 1u);
+    EXPECT_EQ(world.inputPrompts.size(), 1u);
     EXPECT_EQ(unzip::State().PasswordSkip, 1);
     EXPECT_FALSE(fs::exists(world.folder / "dest" / "one.txt"));
 
     EXPECT_EQ(files.Unzip(), 0);
-    EXPECT_GE(world.dialogs.inputBoxes.size(), 2u);
+    EXPECT_GE(world.inputPrompts.size(), 2u);
     EXPECT_EQ(Extracted("two.txt"), "second secret");
 }
 

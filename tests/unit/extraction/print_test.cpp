@@ -100,7 +100,7 @@ TEST_F(Printing, ServiceAnswersZeroAndRecordsNothing) {
     EXPECT_EQ(unzip::DllService("entry.txt", 9), 0);
     EXPECT_EQ(unzip::DllService(nullptr, -1), 0);
     EXPECT_EQ(unzip::State().PrintOutput, L"p");
-    EXPECT_TRUE(world.dialogs.msgBoxes.empty());
+    EXPECT_TRUE(world.boxes.empty());
 }
 
 TEST(FnPtr, ReturnsItsArgument) {

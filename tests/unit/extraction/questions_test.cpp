@@ -11,7 +11,7 @@
 namespace {
 
 using extraction_test::ExtractionWorld;
-using extraction_test::ShownBox;
+using fake::ShownBox;
 
 constexpr unsigned char kUntouched = 0x55;
 
@@ -32,13 +32,13 @@ protected:
 };
 
 TEST_F(Password, AnswerFillsTheBufferAndTheRestIsZero) {
-    world.dialogs.inputBoxAnswers = {L"abc"};
+    world.inputAnswers = {L"abc"};
     EXPECT_EQ(Ask(10), 0);
     const std::vector<unsigned char> expected = {97, 98, 99, 0, 0, 0, 0, 0, 0, 0,
                                                  kUntouched, kUntouched, kUntouched,
                                                  kUntouched, kUntouched, kUntouched};
     EXPECT_EQ(buffer, expected);
-    EXPECT_EQ(world.dialogs.inputBoxes, std::vector<std::wstring>{L"Please Enter The Password!"});
+    EXPECT_EQ(world.inputPrompts, std::vector<std::wstring>{L"Please Enter The Password!"});
     EXPECT_EQ(unzip::State().PasswordSkip, 0);
 }
 
@@ -46,12 +46,12 @@ TEST_F(Password, EmptyAnswerOrNoBoxDeclinesForTheRestOfTheExtraction) {
     const std::optional<std::wstring> declines[] = {std::wstring(), std::nullopt};
     for (const auto& answer : declines) {
         unzip::State().PasswordSkip = 0;
-        world.dialogs.inputBoxes.clear();
-        world.dialogs.inputBoxAnswers = {answer, L"never asked"};
+        world.inputPrompts.clear();
+        world.inputAnswers = {answer, L"never asked"};
         EXPECT_EQ(Ask(10), 1);
         EXPECT_EQ(unzip::State().PasswordSkip, 1);
         EXPECT_EQ(Ask(10), 1);
-        EXPECT_EQ(world.dialogs.inputBoxes.size(), 1u);
+        EXPECT_EQ(world.inputPrompts.size(), 1u);
         EXPECT_TRUE(Untouched());
     }
 }
@@ -77,7 +77,7 @@ TEST_F(Password, AnswerMustFitWithItsZero) {
         auto target = std::make_unique<char[]>(allocated);
         std::fill_n(target.get(), allocated, static_cast<char>(kUntouched));
         std::wstring answer(c.answerLength, L'p');
-        world.dialogs.inputBoxAnswers = {answer};
+        world.inputAnswers = {answer};
         EXPECT_EQ(unzip::DllPassword(target.get(), c.size, "", ""), c.result);
         std::string written(target.get(), allocated);
         if (c.result == 0) {
@@ -92,27 +92,27 @@ TEST_F(Password, AnswerMustFitWithItsZero) {
 
 TEST_F(Password, CharacterWithoutCodeEndsThePassword) {
     if (extraction_test::Ansi(L"\u4e00") != "?") GTEST_SKIP() << "the code page has U+4E00";
-    world.dialogs.inputBoxAnswers = {L"ab\u4e00cd?"};
+    world.inputAnswers = {L"ab\u4e00cd?"};
     EXPECT_EQ(Ask(8), 0);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer.data()), 8), std::string("ab\0\0\0\0\0\0", 8));
 }
 
 TEST_F(Password, QuestionMarkIsAnOrdinaryCharacter) {
-    world.dialogs.inputBoxAnswers = {L"?x?"};
+    world.inputAnswers = {L"?x?"};
     EXPECT_EQ(Ask(4), 0);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer.data()), 4), std::string("?x?\0", 4));
 }
 
 TEST_F(Password, SkipSetBeforeShowsNothing) {
     unzip::State().PasswordSkip = 1;
-    world.dialogs.inputBoxAnswers = {L"abc"};
+    world.inputAnswers = {L"abc"};
     EXPECT_EQ(Ask(10), 1);
-    EXPECT_TRUE(world.dialogs.inputBoxes.empty());
+    EXPECT_TRUE(world.inputPrompts.empty());
     EXPECT_TRUE(Untouched());
 }
 
 TEST_F(Password, NoBufferAtAllGivesNone) {
-    world.dialogs.inputBoxAnswers = {L"abc"};
+    world.inputAnswers = {L"abc"};
     EXPECT_EQ(unzip::DllPassword(nullptr, 10, nullptr, nullptr), 1);
 }
 
@@ -134,12 +134,12 @@ protected:
 };
 
 TEST_P(Replace, AnswerGivesResult) {
-    world.dialogs.msgBoxAnswers = {GetParam().answer};
+    world.answers = {GetParam().answer};
     char name[] = "C:\\dest\\readme.txt";
     EXPECT_EQ(unzip::DllReplace(name), GetParam().result);
     const std::vector<ShownBox> shown = {
         {L"Overwrite C:\\dest\\readme.txt?", 3 + 48, L"UnZip32 - File Already Exists!"}};
-    EXPECT_EQ(world.dialogs.msgBoxes, shown);
+    EXPECT_EQ(world.boxes, shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, Replace, testing::ValuesIn(kReplaces),
@@ -178,10 +178,10 @@ TEST_F(Questions, NothingEscapesACallback) {
 TEST_F(Questions, OverwriteNameIsReadOnlyWithinItsFirst256Bytes) {
     auto name = std::make_unique<char[]>(256);
     std::fill_n(name.get(), 256, 'f');
-    world.dialogs.msgBoxAnswers = {platform::kAnswerNo};
+    world.answers = {platform::kAnswerNo};
     EXPECT_EQ(unzip::DllReplace(name.get()), 100);
-    ASSERT_EQ(world.dialogs.msgBoxes.size(), 1u);
-    EXPECT_EQ(world.dialogs.msgBoxes[0].prompt, L"Overwrite " + std::wstring(256, L'f') + L"?");
+    ASSERT_EQ(world.boxes.size(), 1u);
+    EXPECT_EQ(world.boxes[0].prompt, L"Overwrite " + std::wstring(256, L'f') + L"?");
 }
 
 }  // namespace

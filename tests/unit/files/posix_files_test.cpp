@@ -6,25 +6,18 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/failure.h"
+#include "expect_failure.h"
 #include "platform/posix/posix_services.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-int FailureNumberOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const common::Failure& f) {
-        return f.Number();
-    }
-    return 0;
-}
+using testsupport::ExpectFailure;
 
 class PosixFiles : public testing::Test {
 protected:
@@ -67,12 +60,12 @@ TEST_F(PosixFiles, DirHonoursTheAttributeMask) {
         EXPECT_EQ(files_.Dir(Path(c.name), c.mask), c.expected)
             << testing::PrintToString(std::wstring(c.name)) << " mask " << c.mask;
     }
-    EXPECT_EQ(FailureNumberOf([&] { files_.Dir(Path(L"a*\\plain.txt"), 0); }), 52);
+    ExpectFailure(52, [&] { files_.Dir(Path(L"a*\\plain.txt"), 0); });
 }
 
 TEST_F(PosixFiles, OpenTextFailuresAndLines) {
-    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"missing.ini")); }), 53);
-    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"folder")); }), 75);
+    ExpectFailure(53, [&] { files_.OpenText(Path(L"missing.ini")); });
+    ExpectFailure(75, [&] { files_.OpenText(Path(L"folder")); });
 
     platform::Services services;
     services.ansi = &ansi_;
@@ -88,8 +81,8 @@ TEST_F(PosixFiles, OpenTextFailuresAndLines) {
 TEST_F(PosixFiles, MkDirMakesOneLevel) {
     files_.MkDir(Path(L"new"));
     EXPECT_TRUE(fs::is_directory(root_ / "new"));
-    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"new")); }), 75);
-    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"one\\two")); }), 76);
+    ExpectFailure(75, [&] { files_.MkDir(Path(L"new")); });
+    ExpectFailure(76, [&] { files_.MkDir(Path(L"one\\two")); });
 }
 
 TEST_F(PosixFiles, ProgramFolderIsTheExecutablesFolder) {

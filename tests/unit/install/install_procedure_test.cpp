@@ -30,8 +30,8 @@ const std::wstring kUnzip = L"Unzip " + kZip + L" -> " + kTarget;
 // A package as the person installing it finds it: Setup.ini in D:\Install.
 class Install : public testing::Test {
 protected:
-    void Load(const std::wstring& extraLines = L"") {
-        world.setupIni = L"TARGET=Sample Writer\rZIPFILE=Setup.zip\rEXEFILE=writer.exe\r" + extraLines;
+    void Load(const std::string& extraLines = "") {
+        world.SetupFile("TARGET=Sample Writer\rZIPFILE=Setup.zip\rEXEFILE=writer.exe\r" + extraLines);
         form.Form_Load();
         world.journal.clear();
     }
@@ -54,7 +54,7 @@ protected:
     }
 
     fake::World world;
-    fake::Controls controls{world};
+    fake::Controls& controls = world.controls;
     installer::frmSetup form{controls};
 };
 
@@ -161,7 +161,7 @@ TEST_F(Install, TypedFolderIsUsedButNotTested) {
     Load();
     GoodArchive();
     world.AddFolder(kTarget);
-    controls.target_ = L"E:\\Elsewhere";
+    controls.target = L"E:\\Elsewhere";
     world.Answer(kAnswerYes);
     world.unzip.extracts = {L"writer.exe"};
     EXPECT_EQ(PressInstall(), 0);
@@ -178,10 +178,10 @@ struct TypedCase {
 class TypedFolder : public Install, public testing::WithParamInterface<TypedCase> {};
 
 TEST_P(TypedFolder, LosesOneTrailingBackslash) {
-    Load(L"SHORTCUTDESKTOP=Writer\r");
+    Load("SHORTCUTDESKTOP=Writer\r");
     GoodArchive();
     world.AddFolder(kTarget);
-    controls.target_ = GetParam().typed;
+    controls.target = GetParam().typed;
     world.Answer(kAnswerNo);
     PressInstall();
     std::wstring used = GetParam().used;
@@ -201,10 +201,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, TypedFolder,
                                          TypedCase{L"", L""}));
 
 TEST_F(Install, EmptyBoxStartsBackslashAndProgram) {
-    Load(L"AUTOLAUNCH=-1\r");
+    Load("AUTOLAUNCH=-1\r");
     world.AddFile(kZip);
     world.AddFolder(kTarget);
-    controls.target_ = L"";
+    controls.target = L"";
     world.unzip.extracts = {L"writer.exe"};  // lands in "\writer.exe"
     EXPECT_EQ(PressInstall(), 0);
     EXPECT_THAT(world.journal,
@@ -212,7 +212,7 @@ TEST_F(Install, EmptyBoxStartsBackslashAndProgram) {
 }
 
 TEST_F(Install, LibraryFailureIsShownAndTheInstallationCarriesOn) {
-    Load(L"SHORTCUTPROGRAMS=Writer\r");
+    Load("SHORTCUTPROGRAMS=Writer\r");
     GoodArchive();
     world.AddFolder(kTarget);
     world.unzip.result = 2;
@@ -227,7 +227,7 @@ TEST_F(Install, LibraryFailureIsShownAndTheInstallationCarriesOn) {
 }
 
 TEST_F(Install, ExtractionFailureEndsWithTheReportWhenTheFolderExisted) {
-    Load(L"SHORTCUTDESKTOP=Writer\r");
+    Load("SHORTCUTDESKTOP=Writer\r");
     GoodArchive();
     world.AddFolder(kTarget);
     world.ansiFails = true;
@@ -238,7 +238,7 @@ TEST_F(Install, ExtractionFailureEndsWithTheReportWhenTheFolderExisted) {
 }
 
 TEST_F(Install, ExtractionFailureIsSkippedAfterCreatingTheFolder) {
-    Load(L"SHORTCUTDESKTOP=Writer\r");
+    Load("SHORTCUTDESKTOP=Writer\r");
     GoodArchive();
     world.AddFolder(L"C:\\Program Files");
     world.ansiFails = true;
@@ -253,7 +253,7 @@ TEST_F(Install, ExtractionFailureIsSkippedAfterCreatingTheFolder) {
 }
 
 TEST_F(Install, AutoLaunchStartsWithoutTheCompletionQuestion) {
-    Load(L"AUTOLAUNCH=TRUE\r");
+    Load("AUTOLAUNCH=TRUE\r");
     GoodArchive();
     world.AddFolder(kTarget);
     EXPECT_EQ(PressInstall(), 0);
@@ -261,7 +261,7 @@ TEST_F(Install, AutoLaunchStartsWithoutTheCompletionQuestion) {
 }
 
 TEST_F(Install, MissingProgramIsTheStandardReportWhenStrict) {
-    Load(L"AUTOLAUNCH=1\r");
+    Load("AUTOLAUNCH=1\r");
     world.AddFile(kZip);  // extracts nothing
     world.AddFolder(kTarget);
     EXPECT_EQ(PressInstall(), 53);
@@ -283,7 +283,7 @@ TEST_F(Install, MissingProgramIsIgnoredWhenTolerant) {
 }
 
 TEST_F(Install, BothShortcutsDesktopFirstUnderTheLaterName) {
-    Load(L"SHORTCUTPROGRAMS=Sample Writer\rSHORTCUTDESKTOP=Writer\r");
+    Load("SHORTCUTPROGRAMS=Sample Writer\rSHORTCUTDESKTOP=Writer\r");
     GoodArchive();
     world.AddFolder(kTarget);
     world.Answer(kAnswerNo);
@@ -298,7 +298,7 @@ TEST_F(Install, BothShortcutsDesktopFirstUnderTheLaterName) {
 }
 
 TEST_F(Install, UnavailableShellGivesOneBoxPerShortcutAndCarriesOn) {
-    Load(L"SHORTCUTPROGRAMS=Writer\rSHORTCUTDESKTOP=Writer\r");
+    Load("SHORTCUTPROGRAMS=Writer\rSHORTCUTDESKTOP=Writer\r");
     GoodArchive();
     world.AddFolder(kTarget);
     world.shellUnavailable = true;
@@ -309,7 +309,7 @@ TEST_F(Install, UnavailableShellGivesOneBoxPerShortcutAndCarriesOn) {
 }
 
 TEST_F(Install, ShortcutThatCannotBeSavedShowsTheDescription) {
-    Load(L"SHORTCUTDESKTOP=Writer\r");
+    Load("SHORTCUTDESKTOP=Writer\r");
     GoodArchive();
     world.AddFolder(kTarget);
     world.shortcutSaveFails = true;

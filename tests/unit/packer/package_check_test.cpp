@@ -10,6 +10,7 @@
 #include "packer/host.h"
 #include "packer/package_check.h"
 #include "packer_fixture.h"
+#include "zip_builder.h"
 
 namespace {
 
@@ -182,16 +183,22 @@ protected:
         }
         if (c.change == Change::Encrypted) {
             std::string bytes = ReadFile(package / "Setup.zip");
-            // Flags sit 6 bytes into a local header and 8 into a central one; the
-            // name's length at 26 and 28, the name itself at 30 and 46.
+            // Every entry but the folders marked encrypted, in both its headers.
             struct Header {
-                const char* signature;
+                uint32_t signature;
                 size_t flags, nameLength, name;
             };
-            for (const Header h : {Header{"PK\x03\x04", 6, 26, 30}, Header{"PK\x01\x02", 8, 28, 46}}) {
-                for (size_t at = 0; (at = bytes.find(h.signature, at)) != std::string::npos; ++at) {
-                    const size_t length = static_cast<unsigned char>(bytes[at + h.nameLength]);
-                    if (bytes[at + h.name + length - 1] != '/') bytes[at + h.flags] |= 1;
+            for (const Header h : {Header{uztest::kLocalHeaderSignature, uztest::kLocalFlagsOffset,
+                                          uztest::kLocalNameLengthOffset, uztest::kLocalHeaderSize},
+                                   Header{uztest::kCentralHeaderSignature, uztest::kCentralFlagsOffset,
+                                          uztest::kCentralNameLengthOffset, uztest::kCentralHeaderSize}}) {
+                const std::string signature = uztest::SignatureBytes(h.signature);
+                for (size_t at = 0; (at = bytes.find(signature, at)) != std::string::npos; ++at) {
+                    const size_t length = uztest::Get16(bytes, at + h.nameLength);
+                    if (bytes[at + h.name + length - 1] != '/') {
+                        uztest::Patch16(bytes, at + h.flags,
+                                        uztest::Get16(bytes, at + h.flags) | uztest::kFlagEncrypted);
+                    }
                 }
             }
             WriteFile(package / "Setup.zip", bytes);

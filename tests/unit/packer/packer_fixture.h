@@ -1,27 +1,19 @@
-// Folders made for one test and removed after it, and the small file helpers
-// the packer tests share.
+// The small helpers the packer tests share beside the scratch folders and
+// file helpers of tests/support.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
 #include <string>
 
+#include "scratch.h"
+
 namespace packer_test {
 
-class TempFolder {
-public:
-    TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder();
-    const std::filesystem::path& path() const { return path_; }
+using TempFolder = testsupport::Scratch;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
-private:
-    std::filesystem::path path_;
-};
-
-void WriteFile(const std::filesystem::path& file, const std::string& bytes);
-std::string ReadFile(const std::filesystem::path& file);
 // Sets a file's modification time to a moment given as seconds since 1970.
 void SetModified(const std::filesystem::path& file, std::time_t moment);
 

@@ -16,6 +16,7 @@
 #include "packer/package_services.h"
 #include "packer_fixture.h"
 #include "unzip/unzip_files.h"
+#include "zip_builder.h"
 
 namespace {
 
@@ -176,8 +177,10 @@ TEST_F(AppFolder, ListingOfCutOrDamagedArchivesReportsAProblem) {
         EXPECT_NE(cut.problem, "") << "cut at " << size;
     }
     // The end record's directory size and offset, and the last entry's name length.
-    const size_t end = whole.size() - 22;
-    for (size_t field : {end + 12, end + 16, whole.rfind("PK\x01\x02", end) + 28}) {
+    const size_t end = whole.size() - uztest::kEndOfDirSize;
+    const size_t lastEntry = whole.rfind(uztest::SignatureBytes(uztest::kCentralHeaderSignature), end);
+    for (size_t field : {end + uztest::kEndDirectorySizeOffset, end + uztest::kEndDirectoryOffsetOffset,
+                         lastEntry + uztest::kCentralNameLengthOffset}) {
         std::string damaged = whole;
         damaged[field] = static_cast<char>(0xFF);
         damaged[field + 1] = static_cast<char>(0x7F);

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "common/failure.h"
-#include "fakes.h"
+#include "fake_world.h"
 
 namespace {
 
-using settings_test::Latin1Text;
-using settings_test::StringSource;
+using fake::Latin1Text;
+using fake::StringSource;
 
 struct LineCase {
     const char* name;

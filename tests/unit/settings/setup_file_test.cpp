@@ -1,17 +1,21 @@
 // Setup.ini read through frmSetup::Form_Load against a scripted file system
-// and window.
+// and window, and into plain values without a window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/failure.h"
+#include "expect_failure.h"
+#include "fake_world.h"
 #include "installer/event_dispatch.h"
 #include "installer/frm_setup.h"
-#include "fakes.h"
+#include "installer/setup_file.h"
 
 namespace {
 
-using namespace settings_test;
+using fake::World;
+using testsupport::ExpectFailure;
 using common::kFalse;
 using common::kTrue;
 using common::Truth16;
@@ -41,11 +45,23 @@ struct LoadCase {
     std::wstring programFolder = L"D:\\Install";
 };
 
-Loaded Observe(const FakeControls& controls, const installer::InstallerSettings& s) {
-    return {controls.caption,   controls.message, controls.target,
-            s.TargetDir,        s.ExeFile,        s.ShortcutName,
+Loaded Observe(const std::wstring& caption, const std::wstring& message, const std::wstring& target,
+               const installer::InstallerSettings& s) {
+    return {caption,            message,           target,
+            s.TargetDir,        s.ExeFile,         s.ShortcutName,
             s.ProgramsShortcut, s.DesktopShortcut, s.AutoLaunch,
             s.ZipPath};
+}
+
+Loaded Observe(const fake::Controls& controls, const installer::InstallerSettings& s) {
+    return Observe(controls.caption, controls.message, controls.target, s);
+}
+
+// Plain values show on a window that starts as designed.
+Loaded Observe(const installer::SetupFileValues& v) {
+    return Observe(v.texts.caption.value_or(kDesignedCaption),
+                   v.texts.message.value_or(kDesignedMessage), v.texts.target.value_or(L""),
+                   v.settings);
 }
 
 void ExpectLoaded(const Loaded& actual, const Loaded& expected) {
@@ -147,15 +163,27 @@ class LoadSetupFile : public testing::TestWithParam<LoadCase> {};
 
 TEST_P(LoadSetupFile, AppliesTheLines) {
     const LoadCase& c = GetParam();
-    FakeWorld world;
-    world.files.programFolder = c.programFolder;
-    world.setupFile(c.file);
+    World world;
+    world.programFolder = c.programFolder;
+    world.SetupFile(c.file);
     installer::frmSetup form(world.controls);
 
     form.Form_Load();
 
     ExpectLoaded(Observe(world.controls, form.Settings()), c.expected);
-    EXPECT_EQ(world.files.opened, std::vector<std::wstring>{c.programFolder + L"\\Setup.ini"});
+    EXPECT_EQ(world.opened, std::vector<std::wstring>{c.programFolder + L"\\Setup.ini"});
+}
+
+TEST_P(LoadSetupFile, ReadsTheSameValuesWithoutAWindow) {
+    const LoadCase& c = GetParam();
+    World world;
+    world.programFolder = c.programFolder;
+    world.SetupFile(c.file);
+    installer::SetupFileValues values;
+
+    installer::ReadSetupFile(values);
+
+    ExpectLoaded(Observe(values), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LoadSetupFile, testing::ValuesIn(kLoadCases),
@@ -172,9 +200,9 @@ TEST(LoadSetupFile, AutoLaunchConvertsItsValue) {
         {"1", kTrue},    {"0", kFalse},   {"false", kFalse}, {"FALSE", kFalse},
     };
     for (const AutoLaunchCase& c : cases) {
-        FakeWorld world;
+        World world;
         // Starts true so that a false value visibly changes it.
-        world.setupFile(std::string("AUTOLAUNCH=1\r\nAUTOLAUNCH=") + c.value + "\r\n");
+        world.SetupFile(std::string("AUTOLAUNCH=1\r\nAUTOLAUNCH=") + c.value + "\r\n");
         installer::frmSetup form(world.controls);
         form.Form_Load();
         EXPECT_EQ(form.Settings().AutoLaunch, c.expected) << c.value;
@@ -182,22 +210,23 @@ TEST(LoadSetupFile, AutoLaunchConvertsItsValue) {
 }
 
 // A value that is not a truth value fails with 13 after the earlier lines
-// were applied; later lines are never read.
+// were applied, to the window and to plain values alike; later lines are
+// never read.
 TEST(LoadSetupFile, BadAutoLaunchFailsAfterEarlierLines) {
     for (const char* value : {"yes", "", "no", " ", "1x", "true "}) {
-        FakeWorld world;
-        world.setupFile(std::string("MESSAGE=before\r\nAUTOLAUNCH=") + value +
+        SCOPED_TRACE(testing::Message() << "AUTOLAUNCH=" << value);
+        World world;
+        world.SetupFile(std::string("MESSAGE=before\r\nAUTOLAUNCH=") + value +
                         "\r\nEXEFILE=after.exe\r\nMESSAGE=after\r\n");
         installer::frmSetup form(world.controls);
-        try {
-            form.Form_Load();
-            ADD_FAILURE() << "no failure for AUTOLAUNCH=" << value;
-        } catch (const common::Failure& f) {
-            EXPECT_EQ(f.Number(), 13) << value;
+        ExpectFailure(13, [&] { form.Form_Load(); });
+        installer::SetupFileValues values;
+        ExpectFailure(13, [&] { installer::ReadSetupFile(values); });
+        for (const Loaded& loaded : {Observe(world.controls, form.Settings()), Observe(values)}) {
+            EXPECT_EQ(loaded.message, L"before");
+            EXPECT_EQ(loaded.ExeFile, L"");
+            EXPECT_EQ(loaded.AutoLaunch, kFalse);
         }
-        EXPECT_EQ(world.controls.message, L"before") << value;
-        EXPECT_EQ(form.Settings().ExeFile, L"") << value;
-        EXPECT_EQ(form.Settings().AutoLaunch, kFalse) << value;
     }
 }
 
@@ -215,19 +244,15 @@ TEST(LoadSetupFile, OpeningFailuresPassThrough) {
         {"locked", true, common::FailureNumber::PermissionDenied, 70},
     };
     for (const OpenFailureCase& c : cases) {
-        FakeWorld world;
+        SCOPED_TRACE(c.name);
+        World world;
         if (c.present) {
-            world.setupFile("MESSAGE=x\r\n");
-            world.files.refusals[L"D:\\Install\\Setup.ini"] = c.refusal;
+            world.SetupFile("MESSAGE=x\r\n");
+            world.refusals[L"D:\\Install\\Setup.ini"] = c.refusal;
         }
         installer::frmSetup form(world.controls);
-        try {
-            form.Form_Load();
-            ADD_FAILURE() << c.name << ": no failure";
-        } catch (const common::Failure& f) {
-            EXPECT_EQ(f.Number(), c.expected) << c.name;
-        }
-        EXPECT_EQ(world.controls.message, kDesignedMessage) << c.name;
+        ExpectFailure(c.expected, [&] { form.Form_Load(); });
+        EXPECT_EQ(world.controls.message, kDesignedMessage);
     }
 }
 
@@ -241,20 +266,20 @@ TEST(LoadSetupFile, StartUpFailureIsReportedAndEndsTheProgram) {
     };
     const Case cases[] = {{"", false, 53}, {"AUTOLAUNCH=yes\r\n", true, 13}};
     for (const Case& c : cases) {
-        FakeWorld world;
-        if (c.present) world.setupFile(c.file);
+        World world;
+        if (c.present) world.SetupFile(c.file);
         installer::frmSetup form(world.controls);
         try {
             installer::DispatchEvent([&] { form.Form_Load(); });
             ADD_FAILURE() << "program did not end";
-        } catch (const ProgramEnded& ended) {
+        } catch (const fake::ProgramEnded& ended) {
             EXPECT_EQ(ended.exitCode, c.number);
         }
-        ASSERT_EQ(world.dialogs.boxes.size(), 1u);
-        const Box& box = world.dialogs.boxes[0];
+        ASSERT_EQ(world.boxes.size(), 1u);
+        const fake::ShownBox& box = world.boxes[0];
         EXPECT_NE(box.prompt.find(std::to_wstring(c.number)), std::wstring::npos) << box.prompt;
         EXPECT_EQ(box.title, L"");  // the application title
-        EXPECT_EQ(world.controls.unloads, 0);
+        EXPECT_EQ(std::count(world.journal.begin(), world.journal.end(), L"Unload"), 0);
     }
 }
 

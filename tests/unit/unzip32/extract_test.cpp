@@ -7,7 +7,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "harness.h"
+#include "archive_tools.h"
 #include "zip_builder.h"
 
 namespace uztest {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
-#include "harness.h"
+#include "unzip_harness.h"
 #include "zip_builder.h"
 
 namespace uztest {
@@ -137,8 +137,9 @@ std::string Truncated() {
 }
 std::string CorruptDeflate() {
     std::string zip = ZipBuilder().file("f", std::string(5000, 'a') + "tail").build();
-    zip[30 + 1] = '\xff';
-    zip[30 + 2] = '\xff';
+    const size_t data = kLocalHeaderSize + 1;  // after the name "f"
+    zip[data] = '\xff';
+    zip[data + 1] = '\xff';
     return zip;
 }
 std::string ShortData() {
@@ -150,12 +151,14 @@ std::string ShortData() {
 }
 std::string DirectoryBeyondEnd() {
     std::string zip = ZipBuilder().file("f", "abc").build();
-    zip[zip.size() - 6] = '\x7f';  // directory offset: past the end of the file
+    Patch32(zip, zip.size() - kEndOfDirSize + kEndDirectoryOffsetOffset, 0x7f);  // past the end of the file
     return zip;
 }
 std::string HugeEntryCount() {
     std::string zip = ZipBuilder().file("f", "abc").build();
-    zip[zip.size() - 12] = zip[zip.size() - 14] = '\x30';  // entry counts
+    const size_t end = zip.size() - kEndOfDirSize;
+    Patch16(zip, end + kEndEntriesOnDiskOffset, 0x30);
+    Patch16(zip, end + kEndEntriesOffset, 0x30);
     return zip;
 }
 std::string Bzip2() {

@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-#include "harness.h"
+#include "unzip_harness.h"
 #include "zip_builder.h"
 
 namespace uztest {

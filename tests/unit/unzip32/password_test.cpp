@@ -1,7 +1,7 @@
 // Traditional encryption and the password flow through the callback.
 #include <gtest/gtest.h>
 
-#include "harness.h"
+#include "archive_tools.h"
 #include "zip_builder.h"
 
 namespace uztest {

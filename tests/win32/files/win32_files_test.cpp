@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/failure.h"
+#include "expect_failure.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_services.h"
 
@@ -17,14 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::win32::UniqueFileHandle;
 
-int FailureNumberOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const common::Failure& f) {
-        return f.Number();
-    }
-    return 0;
-}
+using testsupport::ExpectFailure;
 
 class Win32Files : public testing::Test {
 protected:
@@ -91,21 +84,21 @@ TEST_F(Win32Files, DirRefusesMalformedNames) {
     for (const std::wstring& name :
          {Path(L"a*\\plain.txt"), Path(L"x<y"), Path(L"x>y"), Path(L"bad|name"),
           Path(L"quote\"d"), Path(L"colon:name"), Path(std::wstring(L"ctl\x01"))}) {
-        EXPECT_EQ(FailureNumberOf([&] { files_.Dir(name, 16); }), 52)
-            << testing::PrintToString(name);
+        SCOPED_TRACE(testing::PrintToString(name));
+        ExpectFailure(52, [&] { files_.Dir(name, 16); });
     }
     EXPECT_EQ(files_.Dir(L"", 0), L"");
 }
 
 TEST_F(Win32Files, OpenTextFailures) {
-    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"missing.ini")); }), 53);
-    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"missing\\Setup.ini")); }), 76);
-    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"folder")); }), 75);
+    ExpectFailure(53, [&] { files_.OpenText(Path(L"missing.ini")); });
+    ExpectFailure(76, [&] { files_.OpenText(Path(L"missing\\Setup.ini")); });
+    ExpectFailure(75, [&] { files_.OpenText(Path(L"folder")); });
     // Held open by someone who shares nothing.
     UniqueFileHandle locked(CreateFileW(Path(L"plain.txt").c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(locked);
-    EXPECT_EQ(FailureNumberOf([&] { files_.OpenText(Path(L"plain.txt")); }), 70);
+    ExpectFailure(70, [&] { files_.OpenText(Path(L"plain.txt")); });
 }
 
 TEST_F(Win32Files, OpenTextReadsLinesThroughTheCodePage) {
@@ -124,9 +117,9 @@ TEST_F(Win32Files, OpenTextReadsLinesThroughTheCodePage) {
 TEST_F(Win32Files, MkDirMakesOneLevel) {
     files_.MkDir(Path(L"new"));
     EXPECT_TRUE(fs::is_directory(root_ / L"new"));
-    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"new")); }), 75);
-    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"plain.txt")); }), 75);
-    EXPECT_EQ(FailureNumberOf([&] { files_.MkDir(Path(L"one\\two")); }), 76);
+    ExpectFailure(75, [&] { files_.MkDir(Path(L"new")); });
+    ExpectFailure(75, [&] { files_.MkDir(Path(L"plain.txt")); });
+    ExpectFailure(76, [&] { files_.MkDir(Path(L"one\\two")); });
     EXPECT_FALSE(fs::exists(root_ / L"one"));
 }
 

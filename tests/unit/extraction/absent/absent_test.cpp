@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/failure.h"
+#include "expect_failure.h"
 #include "extraction_world.h"
 #include "unzip/code_module.h"
 #include "unzip/unzip_files.h"
@@ -14,15 +15,7 @@ namespace {
 
 using extraction_test::ExtractionWorld;
 
-common::Failure Caught(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const common::Failure& f) {
-        return f;
-    }
-    ADD_FAILURE() << "no failure";
-    return common::Failure(0, L"");
-}
+using testsupport::ExpectFailure;
 
 int32_t RunDefaults() {
     return unzip::RunUnzip(L"a.zip", L"dest", 0, 0, 0, 2, 0, 0, 0, 0, 0, 1, 1, 0, 0, 1, 0);
@@ -33,15 +26,13 @@ TEST(Absent, LoadFailureNamesTheFileUnderEachSource) {
     ExtractionWorld world;
     unzip::State().LastMessage = unzip::State().PrintOutput = L"left from before";
 
-    common::Failure driver = Caught([] { RunDefaults(); });
-    EXPECT_EQ(driver.Number(), 48);
+    common::Failure driver = ExpectFailure(48, [] { RunDefaults(); });
     EXPECT_EQ(driver.Source(), L"CodeModule::RunUnzip");
     EXPECT_NE(driver.Description().find(L"unzip32"), std::wstring::npos) << driver.what();
     EXPECT_EQ(unzip::State().LastMessage, L"");  // reset before the failing load
 
     unzip::UnzipFiles files;
-    common::Failure object = Caught([&] { files.Unzip(L"b.zip", L"d"); });
-    EXPECT_EQ(object.Number(), 48);
+    common::Failure object = ExpectFailure(48, [&] { files.Unzip(L"b.zip", L"d"); });
     EXPECT_EQ(object.Description(), driver.Description());
     EXPECT_EQ(object.Source(), L"UnzipFiles::Unzip");
     EXPECT_EQ(files.ZipFileName(), L"b.zip");
@@ -105,8 +96,7 @@ TEST(Absent, MissingEntryPointNamesItUnderTheDriversSource) {
         if (c.failure == 0) {
             EXPECT_EQ(RunDefaults(), 11);
         } else {
-            common::Failure f = Caught([] { RunDefaults(); });
-            EXPECT_EQ(f.Number(), c.failure);
+            common::Failure f = ExpectFailure(c.failure, [] { RunDefaults(); });
             EXPECT_EQ(f.Source(), L"CodeModule::RunUnzip");
             EXPECT_NE(f.Description().find(c.named), std::wstring::npos) << f.what();
         }

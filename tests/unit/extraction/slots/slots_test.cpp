@@ -7,6 +7,7 @@
 #include <new>
 
 #include "common/failure.h"
+#include "expect_failure.h"
 #include "extraction_world.h"
 #include "stub_unzip32.h"
 #include "unzip/code_module.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using extraction_test::ExtractionWorld;
+using testsupport::ExpectFailure;
 using Slots = std::array<int32_t, 15>;
 
 class Stub : public testing::Test {
@@ -166,13 +168,8 @@ TEST_F(Stub, ValueBeyond16BitsOverflowsWithoutCallingTheLibrary) {
     for (int32_t value : tooLarge) {
         unzip::UnzipFiles other;
         other.MessageLevel(value);
-        try {
-            other.Unzip(L"new.zip");
-            ADD_FAILURE() << "no overflow for " << value;
-        } catch (const common::Failure& f) {
-            EXPECT_EQ(f.Number(), 6);
-            EXPECT_EQ(f.Source(), L"UnzipFiles::Unzip");
-        }
+        SCOPED_TRACE(value);
+        EXPECT_EQ(ExpectFailure(6, [&] { other.Unzip(L"new.zip"); }).Source(), L"UnzipFiles::Unzip");
         EXPECT_EQ(other.ZipFileName(), L"new.zip");  // replaced before the overflow
     }
     EXPECT_EQ(Received().unzipCalls, calls);
@@ -197,13 +194,7 @@ TEST_F(Stub, MemoryExhaustedBeforeTheCallIsFailure7UnderTheDriversSource) {
     services.ansi = &exhausted;
     platform::Bind(services);
     unzip::State().LastMessage = L"earlier";
-    try {
-        RunWith({});
-        ADD_FAILURE() << "no failure";
-    } catch (const common::Failure& f) {
-        EXPECT_EQ(f.Number(), 7);
-        EXPECT_EQ(f.Source(), L"CodeModule::RunUnzip");
-    }
+    EXPECT_EQ(ExpectFailure(7, [] { RunWith({}); }).Source(), L"CodeModule::RunUnzip");
     EXPECT_EQ(Received().versionCalls, 0);
     EXPECT_EQ(Received().unzipCalls, 0);
     EXPECT_EQ(unzip::State().LastMessage, L"");

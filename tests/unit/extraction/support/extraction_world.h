@@ -1,36 +1,15 @@
-// The world the extraction tests run in: scripted dialogs, the system's own
-// library loading and text conversion, and a fresh folder per test.
+// The world the extraction tests run in: the shared scripted world with the
+// system's own library loading and text conversion, and a fresh folder per
+// test.
 #pragma once
 
-#include <deque>
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "platform/platform.h"
+#include "fake_world.h"
+#include "scratch.h"
 
 namespace extraction_test {
-
-struct ShownBox {
-    std::wstring prompt;
-    int style;
-    std::wstring title;
-    bool operator==(const ShownBox&) const = default;
-};
-
-// Answers boxes from a script. A box without a scripted answer (or scripted
-// as nullopt) cannot appear: it raises a failure.
-class ScriptedDialogs final : public platform::Dialogs {
-public:
-    std::deque<std::optional<int>> msgBoxAnswers;
-    std::deque<std::optional<std::wstring>> inputBoxAnswers;
-    std::vector<ShownBox> msgBoxes;
-    std::vector<std::wstring> inputBoxes;
-
-    int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) override;
-    std::wstring InputBox(const std::wstring& prompt) override;
-};
 
 // The running system's implementations (POSIX natively, Win32 under Wine).
 platform::Libraries& SystemLibraries();
@@ -53,23 +32,16 @@ private:
     bool active_ = false;
 };
 
-// Binds the services for one test and restores the previous ones after it;
-// starts with an empty message state.
-class ExtractionWorld {
+// Starts with an empty message state; the folder goes with everything in it.
+class ExtractionWorld : public fake::World {
 public:
     ExtractionWorld();
-    ~ExtractionWorld();
-    ExtractionWorld(const ExtractionWorld&) = delete;
-    ExtractionWorld& operator=(const ExtractionWorld&) = delete;
 
-    ScriptedDialogs dialogs;
-    const std::filesystem::path folder;  // removed with everything in it
+    const testsupport::Scratch scratch{"extraction-test"};
+    const std::filesystem::path& folder = scratch.path();
 
     std::filesystem::path Write(const std::string& name, const std::string& bytes) const;
     static std::string Read(const std::filesystem::path& path);
-
-private:
-    platform::Services previous_;
 };
 
 }  // namespace extraction_test

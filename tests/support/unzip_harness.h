@@ -1,18 +1,36 @@
-// Test harness for the real libunzip32.so: recording callbacks, an options
-// record with the installer's defaults, scratch folders, and archive makers
-// (python3 zipfile, bsdtar, 7z) run at test time.
+// The unzip library through its binary interface, for the native tests
+// (libunzip32.so, linked) and the Windows ones (unzip32.dll, loaded from the
+// test program's own folder): recording callbacks, a call with the options
+// the installer sets, and the tree an extraction leaves.
 #pragma once
 
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "unzip32.h"
+#include "scratch.h"
+#include "unzip32/unzip32.h"
 
 namespace uztest {
 
 namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::Scratch;
+using testsupport::WriteFile;
+
+// The library's entry points: linked natively; under Windows looked up by
+// their undecorated names, and null when the library or a name is missing.
+struct Entries {
+    int32_t(UZ_CALL* version)(UnzipVersionRecord*) = nullptr;
+    int32_t(UZ_CALL* unzip)(int32_t, char**, int32_t, char**, UnzipOptionsRecord*,
+                            UnzipCallbackRecord*) = nullptr;
+};
+const Entries& Library();
+
+// A path as the library takes it: text in the system's ANSI code page.
+std::string LibraryText(const fs::path& path);
 
 struct Listed {
     int32_t size;
@@ -42,34 +60,17 @@ UnzipCallbackRecord RecordingCallbacks();
 // A call of Wiz_SingleEntryUnzip with options as the installer sets them.
 struct Call {
     Call(const fs::path& zip, const fs::path& dir);
-    UnzipOptionsRecord options{};
+    static UnzipOptionsRecord InstallerOptions();
+    UnzipOptionsRecord options = InstallerOptions();
     std::vector<std::string> include, exclude;
-    int32_t run();  // resets the recorder first
+    int32_t run();  // clears what the recorder saw, keeps its answers
 
 private:
     std::string zip_, dir_;
 };
 
-// A fresh folder under the system's temporary folder, removed at the end.
-class Scratch {
-public:
-    Scratch();
-    ~Scratch();
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
-
-int Shell(const std::string& command);                 // exit status
-void RunPython(const std::string& script);             // fails the test on error
-void WriteFile(const fs::path& path, const std::string& bytes);
-std::string ReadFile(const fs::path& path);
-// Relative path (with '/') -> content of every file below `root`; folders as "name/".
+// Relative path (with '/', in UTF-8) -> content of every file below `root`;
+// folders as "name/", links as "-> target".
 std::map<std::string, std::string> Tree(const fs::path& root);
-// Extracts with python3 zipfile into `dir` (the reference).
-void PythonExtract(const fs::path& zip, const fs::path& dir, const std::string& password = {});
-bool HaveTool(const std::string& name);
 
 }  // namespace uztest

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/failure.h"
+#include <algorithm>
+
 #include "unzip32/unzip32.h"
 
 namespace fake {
@@ -44,23 +45,6 @@ public:
     }
 };
 
-class FakeReader final : public platform::TextReader {
-public:
-    explicit FakeReader(std::wstring text) : text_(std::move(text)) {}
-    bool AtEnd() override { return pos_ >= text_.size(); }
-    std::wstring ReadLine() override {
-        size_t end = text_.find(L'\r', pos_);
-        if (end == std::wstring::npos) end = text_.size();
-        std::wstring line = text_.substr(pos_, end - pos_);
-        pos_ = end + 1;
-        return line;
-    }
-
-private:
-    std::wstring text_;
-    size_t pos_ = 0;
-};
-
 class FakeShortcut final : public platform::WshShortcut {
 public:
     FakeShortcut(World& world, std::wstring path) : world_(world), path_(std::move(path)) {}
@@ -94,17 +78,48 @@ private:
     World& world_;
 };
 
+// The next scripted answer; nullopt when the box cannot appear.
+template <typename Answer>
+std::optional<Answer> Next(std::deque<std::optional<Answer>>& script) {
+    if (script.empty()) {
+        ADD_FAILURE() << "a box without a scripted answer";
+        return std::nullopt;
+    }
+    std::optional<Answer> answer = script.front();
+    script.pop_front();
+    return answer;
+}
+
 }  // namespace
+
+size_t StringSource::Read(char* buffer, size_t size) {
+    size_t n = std::min({size, chunk_, bytes_.size() - pos_});
+    bytes_.copy(buffer, n, pos_);
+    pos_ += n;
+    return n;
+}
+
+std::string Latin1Text::ToAnsi(std::wstring_view text) {
+    std::string out;
+    for (wchar_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+std::wstring Latin1Text::FromAnsi(std::string_view bytes) {
+    std::wstring out;
+    for (char c : bytes) out.push_back(static_cast<unsigned char>(c));
+    return out;
+}
 
 void Controls::Unload() { world_.Record(L"Unload"); }
 
-World::World() {
+World::World() : previous_(platform::Current()) {
     g_world = this;
     platform::Bind(platform::Services{this, this, this, this, this, this});
 }
 
 World::~World() {
-    platform::Bind(platform::Services{});
+    platform::Bind(previous_);
     g_world = nullptr;
 }
 
@@ -114,25 +129,34 @@ void World::Record(const std::wstring& entry) {
 }
 
 int World::MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
+    boxes.push_back({prompt, style, title});
     Record(L"Box " + std::to_wstring(style) + L" [" + title + L"] " + prompt);
     if ((style & 7) == platform::kOkOnly) return platform::kAnswerOk;
-    if (answers.empty()) {
-        ADD_FAILURE() << "a question without a scripted answer";
-        return platform::kAnswerCancel;
-    }
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    const std::optional<int> answer = Next(answers);
+    if (!answer) common::Raise(common::FailureNumber::InvalidCall, L"the box cannot appear");
+    return *answer;
 }
 
 std::wstring World::InputBox(const std::wstring& prompt) {
+    inputPrompts.push_back(prompt);
     Record(L"InputBox " + prompt);
-    return {};
+    const std::optional<std::wstring> answer = Next(inputAnswers);
+    if (!answer) common::Raise(common::FailureNumber::InvalidCall, L"the box cannot appear");
+    return *answer;
 }
 
 std::unique_ptr<platform::TextReader> World::OpenText(const std::wstring& path) {
-    if (path != L"D:\\Install\\Setup.ini") common::Raise(common::FailureNumber::FileNotFound, path);
-    return std::make_unique<FakeReader>(setupIni);
+    opened.push_back(path);
+    if (auto refusal = refusals.find(path); refusal != refusals.end()) {
+        common::Raise(refusal->second, path);
+    }
+    auto file = files.find(path);
+    if (file == files.end()) common::Raise(common::FailureNumber::FileNotFound, path);
+    // Read through the real line splitting, three bytes at a time; converted
+    // apart from the world's own ANSI text, which a test may make fail.
+    static Latin1Text latin1;
+    return std::make_unique<platform::LineReader>(std::make_unique<StringSource>(file->second, 3),
+                                                  &latin1);
 }
 
 std::wstring World::Dir(const std::wstring& name, int attributes) {
@@ -165,9 +189,7 @@ void World::End(int exitCode) {
 }
 
 std::unique_ptr<platform::WshShell> World::CreateShell() {
-    if (shellUnavailable) {
-        common::Raise(common::FailureNumber::CannotCreateObject);
-    }
+    if (shellUnavailable) common::Raise(common::FailureNumber::CannotCreateObject);
     return std::make_unique<FakeShell>(*this);
 }
 
@@ -177,15 +199,7 @@ std::unique_ptr<platform::Library> World::LoadFromProgramFolder(const std::wstri
 
 std::string World::ToAnsi(std::wstring_view text) {
     if (ansiFails) common::Raise(common::FailureNumber::OutOfMemory);
-    std::string out;
-    for (wchar_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-    return out;
-}
-
-std::wstring World::FromAnsi(std::string_view bytes) {
-    std::wstring out;
-    for (char c : bytes) out.push_back(static_cast<unsigned char>(c));
-    return out;
+    return Latin1Text::ToAnsi(text);
 }
 
 }  // namespace fake

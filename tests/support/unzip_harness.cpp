@@ -1,13 +1,7 @@
-#include "harness.h"
+#include "unzip_harness.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 namespace uztest {
 namespace {
@@ -52,6 +46,11 @@ int32_t UZ_CALL Service(const char* name, int32_t length) {
     return static_cast<int>(rec.serviced.size()) - 1 == rec.stopAtService ? 1 : 0;
 }
 
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
+
 }  // namespace
 
 Recorder& Rec() {
@@ -69,15 +68,18 @@ UnzipCallbackRecord RecordingCallbacks() {
     return record;
 }
 
-Call::Call(const fs::path& zip, const fs::path& dir) : zip_(zip.string()), dir_(dir.string()) {
+Call::Call(const fs::path& zip, const fs::path& dir) : zip_(LibraryText(zip)), dir_(LibraryText(dir)) {}
+
+UnzipOptionsRecord Call::InstallerOptions() {
+    UnzipOptionsRecord options{};
     options.MessageLevel = 2;
     options.HonorDirectories = 1;
     options.OverWriteFiles = 1;
     options.CaseSensitive = 1;
+    return options;
 }
 
 int32_t Call::run() {
-    // Keep the answers queued by the test; clear what was recorded.
     Recorder& rec = Rec();
     rec.printed.clear();
     rec.prints.clear();
@@ -92,66 +94,20 @@ int32_t Call::run() {
     for (size_t i = 0; i < include.size(); ++i) in[i] = include[i].data();
     for (size_t i = 0; i < exclude.size(); ++i) ex[i] = exclude[i].data();
     UnzipCallbackRecord callbacks = RecordingCallbacks();
-    return Wiz_SingleEntryUnzip(static_cast<int32_t>(include.size()), in, static_cast<int32_t>(exclude.size()), ex,
-                                &options, &callbacks);
-}
-
-Scratch::Scratch() {
-    std::random_device random;
-    path_ = fs::temp_directory_path() / ("unzip32-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-    fs::create_directories(path_);
-}
-
-Scratch::~Scratch() {
-    std::error_code ignored;
-    // Folders left without write permission by a test are opened up first.
-    for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
-         it.increment(ignored))
-        if (!it->is_symlink(ignored)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path_, ignored);
-}
-
-int Shell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-void RunPython(const std::string& script) {
-    Scratch tmp;
-    WriteFile(tmp / "script.py", script);
-    ASSERT_EQ(Shell("python3 '" + (tmp / "script.py").string() + "'"), 0) << script;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return Library().unzip(static_cast<int32_t>(include.size()), in, static_cast<int32_t>(exclude.size()), ex,
+                           &options, &callbacks);
 }
 
 std::map<std::string, std::string> Tree(const fs::path& root) {
     std::map<std::string, std::string> tree;
     if (!fs::exists(root)) return tree;
     for (const auto& item : fs::recursive_directory_iterator(root)) {
-        const std::string relative = item.path().lexically_relative(root).generic_string();
+        const std::string relative = Utf8(item.path().lexically_relative(root));
         if (item.is_symlink()) tree[relative] = "-> " + fs::read_symlink(item.path()).string();
         else if (item.is_directory()) tree[relative + "/"] = "";
         else tree[relative] = ReadFile(item.path());
     }
     return tree;
 }
-
-void PythonExtract(const fs::path& zip, const fs::path& dir, const std::string& password) {
-    RunPython("import zipfile\nz = zipfile.ZipFile(r'''" + zip.string() + "''')\n" +
-              (password.empty() ? "" : "z.setpassword(b'" + password + "')\n") + "z.extractall(r'''" +
-              dir.string() + "''')\n");
-}
-
-bool HaveTool(const std::string& name) { return Shell("command -v " + name + " >/dev/null 2>&1") == 0; }
 
 }  // namespace uztest

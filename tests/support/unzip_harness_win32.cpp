@@ -1,0 +1,46 @@
+// unzip32.dll, loaded from the test program's own folder as setup.exe loads it.
+#include <windows.h>
+
+#include "platform/win32/handles.h"
+#include "unzip_harness.h"
+
+namespace uztest {
+
+namespace {
+
+struct LoadedLibrary {
+    platform::win32::UniqueModule module;
+    Entries entries;
+
+    LoadedLibrary() {
+        wchar_t self[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+        if (length == 0 || length == MAX_PATH) return;
+        const fs::path dll = fs::path(self).parent_path() / L"unzip32.dll";
+        module = platform::win32::UniqueModule(LoadLibraryW(dll.c_str()));
+        if (!module) return;
+        entries.version = reinterpret_cast<decltype(entries.version)>(
+            reinterpret_cast<void*>(GetProcAddress(module.get(), "UzpVersion2")));
+        entries.unzip = reinterpret_cast<decltype(entries.unzip)>(
+            reinterpret_cast<void*>(GetProcAddress(module.get(), "Wiz_SingleEntryUnzip")));
+    }
+};
+
+}  // namespace
+
+const Entries& Library() {
+    static const LoadedLibrary library;
+    return library.entries;
+}
+
+std::string LibraryText(const fs::path& path) {
+    const std::wstring wide = path.wstring();
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+}  // namespace uztest
