@@ -37,6 +37,15 @@ std::string PathToUtf8(const Path& path);  // for messages: no \\?\ prefix
 Path Join(const Path& base, std::string_view utf8Component);
 Path Parent(const Path& path);
 
+// The platform's rules for what entries become.
+bool WindowsNameRules();  // device names, streams, trailing dots (path_sanitizer.h)
+bool CrLfLineEnds();      // converted text gets CR LF rather than LF
+// Permission bits for a file or folder made from an entry whose Unix mode is
+// `unixMode` (0: none stored); -1 leaves the system's default. `exact`
+// restores the stored bits as they are; otherwise `umask` limits them.
+int FileMode(uint32_t unixMode, bool exact, uint32_t umask);
+int DirectoryMode(uint32_t unixMode, bool exact, uint32_t umask);
+
 // The destination: empty means the current folder. Creates every missing
 // level and returns its absolute form.
 Status PrepareDestination(std::string_view ansiDir, Path& root);

@@ -112,6 +112,21 @@ Path Parent(const Path& path) {
     return path.substr(0, slash);
 }
 
+bool WindowsNameRules() { return false; }
+bool CrLfLineEnds() { return false; }
+
+int FileMode(uint32_t unixMode, bool exact, uint32_t umask) {
+    if (unixMode == 0) return static_cast<int>(0666 & ~umask);
+    if (exact) return static_cast<int>(unixMode & 07777);
+    return static_cast<int>(((unixMode & 0777) | 0600) & ~umask);
+}
+
+int DirectoryMode(uint32_t unixMode, bool exact, uint32_t umask) {
+    if (unixMode == 0) return -1;
+    if (exact) return static_cast<int>(unixMode & 07777);
+    return static_cast<int>(((unixMode & 0777) | 0700) & ~umask);
+}
+
 Status PrepareDestination(std::string_view ansiDir, Path& root) {
     root = ansiDir.empty() ? Path(".") : Path(ansiDir);
     while (root.size() > 1 && root.back() == '/') root.pop_back();

@@ -181,6 +181,13 @@ Path Parent(const Path& path) {
     return slash == Path::npos ? Path() : path.substr(0, slash);
 }
 
+// Names follow Windows rules; permissions come from the folder, never the
+// archive (see README: Privilege).
+bool WindowsNameRules() { return true; }
+bool CrLfLineEnds() { return true; }
+int FileMode(uint32_t, bool, uint32_t) { return -1; }
+int DirectoryMode(uint32_t, bool, uint32_t) { return -1; }
+
 Status PrepareDestination(std::string_view ansiDir, Path& root) {
     std::wstring given = ansiDir.empty() ? std::wstring(L".") : PathFromAnsi(ansiDir);
     for (auto& c : given)
