@@ -19,7 +19,7 @@ using Path = std::string;
 #endif
 
 // Outcome of a file-system call; `code` is errno or GetLastError().
-struct Status {
+struct [[nodiscard]] Status {
     enum Kind { Ok, NotFound, Exists, DiskFull, Failed } kind = Ok;
     int code = 0;
     bool ok() const { return kind == Ok; }
@@ -35,7 +35,6 @@ std::string Utf8ToAnsi(std::string_view utf8);
 Path PathFromAnsi(std::string_view ansi);
 std::string PathToUtf8(const Path& path);  // for messages: no \\?\ prefix
 Path Join(const Path& base, std::string_view utf8Component);
-Path Parent(const Path& path);
 
 // The platform's rules for what entries become.
 bool WindowsNameRules();  // device names, streams, trailing dots (path_sanitizer.h)

@@ -33,10 +33,7 @@ bool PrintSink::put(const uint8_t* data, size_t n) {
 }
 
 bool StringSink::consume(const uint8_t* data, size_t n) {
-    if (n > limit_ - text_.size()) {
-        overflowed_ = true;
-        return false;
-    }
+    if (n > limit_ - text_.size()) return false;
     text_.append(reinterpret_cast<const char*>(data), n);
     return true;
 }
