@@ -6,6 +6,13 @@
 #include "text_format.h"
 
 namespace uz {
+namespace {
+
+// Zip64 sizes are the archive's word; a sum of them stops at the largest value.
+uint64_t AddCapped(uint64_t a, uint64_t b) { return b > UINT64_MAX - a ? UINT64_MAX : a + b; }
+
+}  // namespace
+
 std::string MethodName(const Entry& e) {
     switch (e.method) {
     case zip::kMethodStored: return "Stored";
@@ -28,7 +35,20 @@ std::string MethodName(const Entry& e) {
 
 uint32_t Ratio(uint64_t size, uint64_t compressed) {
     if (size == 0 || compressed >= size) return 0;
-    return static_cast<uint32_t>((size - compressed) * 100 / size);
+    const uint64_t saved = size - compressed;
+    // saved * 100 / size by adding `saved` a hundred times modulo `size`: the
+    // product itself wraps for sizes above 2^57, which Zip64 allows.
+    uint32_t percent = 0;
+    uint64_t rest = 0;  // saved * steps - percent * size, always below size
+    for (int step = 0; step < 100; ++step) {
+        if (rest >= size - saved) {
+            rest -= size - saved;
+            ++percent;
+        } else {
+            rest += saved;
+        }
+    }
+    return percent;
 }
 
 int32_t ListMode::entry(const Entry& e, const EntrySpan&) {
@@ -60,8 +80,8 @@ int32_t ListMode::entry(const Entry& e, const EntrySpan&) {
         run_.reporter.requested(row + e.name + (e.encrypted() ? " (encrypted)" : ""));
         if (!e.comment.empty()) run_.reporter.requested("          " + e.comment);
     }
-    totalSize_ += e.size;
-    totalCompressed_ += e.compressedSize;
+    totalSize_ = AddCapped(totalSize_, e.size);
+    totalCompressed_ = AddCapped(totalCompressed_, e.compressedSize);
     ++listed_;
     return UZ_OK;
 }

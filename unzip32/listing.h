@@ -25,7 +25,7 @@ private:
 std::string MethodName(const Entry& entry);
 
 // The share of `size` that compression saved, in whole percent; 0 when the
-// entry grew.
+// entry grew. Exact for any sizes.
 uint32_t Ratio(uint64_t size, uint64_t compressed);
 
 }  // namespace uz
