@@ -6,26 +6,26 @@
 
 namespace uz {
 
-class TestMode final : public ModeHandler {
+class DataMode : public ModeHandler {
 public:
-    TestMode(RunContext& run, EntryStep& step) : run_(run), step_(step) {}
-    int32_t entry(const Entry& entry, const EntrySpan& span) override;
+    DataMode(RunContext& run, EntryStep& step) : run_(run), step_(step) {}
     void finish(bool) override {}
 
-private:
+protected:
     RunContext& run_;
     EntryStep& step_;
 };
 
-class PrintMode final : public ModeHandler {
+class TestMode final : public DataMode {
 public:
-    PrintMode(RunContext& run, EntryStep& step) : run_(run), step_(step) {}
+    using DataMode::DataMode;
     int32_t entry(const Entry& entry, const EntrySpan& span) override;
-    void finish(bool) override {}
+};
 
-private:
-    RunContext& run_;
-    EntryStep& step_;
+class PrintMode final : public DataMode {
+public:
+    using DataMode::DataMode;
+    int32_t entry(const Entry& entry, const EntrySpan& span) override;
 };
 
 }  // namespace uz
