@@ -2,26 +2,21 @@
 
 #include <algorithm>
 
+#include "packer/host.h"
+#include "unzip32/zip_format.h"
+
 namespace packer {
 
 namespace {
 
-constexpr int kDosEpochYear = 1980;
-constexpr int kDosLastYear = 2107;  // 7 bits of years
-
-bool LocalTime(std::time_t moment, std::tm& out) {
-#ifdef _WIN32
-    return localtime_s(&out, &moment) == 0;
-#else
-    return localtime_r(&moment, &out) != nullptr;
-#endif
-}
+using uz::zip::kDosEpochYear;
+constexpr int kDosLastYear = kDosEpochYear + 127;  // 7 bits of years
 
 }  // namespace
 
 DosTime ToDosTime(std::time_t moment) {
     std::tm local{};
-    if (!LocalTime(moment, local)) return {0, (1 << 5) | 1};  // 1980-01-01 00:00:00
+    if (!LocalTimeOf(moment, local)) return {0, (1 << 5) | 1};  // 1980-01-01 00:00:00
     const int year = local.tm_year + 1900;
     if (year < kDosEpochYear) return {0, (1 << 5) | 1};
     if (year > kDosLastYear) {

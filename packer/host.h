@@ -3,6 +3,7 @@
 // texts the installer works with.
 #pragma once
 
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -26,5 +27,9 @@ struct Host {
 
 // The host of this process (host_posix.cpp, host_win32.cpp).
 Host& SystemHost();
+
+// `moment` (seconds since 1970, UTC) in this system's local time; false when
+// the system cannot say.
+bool LocalTimeOf(std::time_t moment, std::tm& out);
 
 }  // namespace packer

@@ -15,6 +15,8 @@ std::wstring Host::TextOf(const std::filesystem::path& path) const {
     return ansi->FromAnsi(path.native());
 }
 
+bool LocalTimeOf(std::time_t moment, std::tm& out) { return localtime_r(&moment, &out) != nullptr; }
+
 Host& SystemHost() {
     static platform::posix::PosixFileSystem files;
     static platform::posix::PosixAnsiText ansi;

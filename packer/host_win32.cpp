@@ -9,6 +9,8 @@ std::filesystem::path Host::PathOf(const std::wstring& text) const {
 
 std::wstring Host::TextOf(const std::filesystem::path& path) const { return path.native(); }
 
+bool LocalTimeOf(std::time_t moment, std::tm& out) { return localtime_s(&out, &moment) == 0; }
+
 Host& SystemHost() {
     static platform::win32::Win32FileSystem files;
     static platform::win32::Win32AnsiText ansi;

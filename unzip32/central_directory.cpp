@@ -158,7 +158,7 @@ DirectoryResult ReadCentralDirectory(ArchiveInput& input, ArchiveIndex& index) {
     const uint64_t directoryStart = end.directoryEnd - end.directorySize;
     if (end.directoryOffset > directoryStart) {
         // Stored offset past where the directory can start: bytes are missing.
-        if (end.directoryOffset + end.directorySize > input.size())
+        if (end.directoryOffset > input.size() || end.directorySize > input.size() - end.directoryOffset)
             return {DirectoryError::Truncated, "the central directory lies beyond the end of the archive"};
         index.prefixSize = 0;
         index.directoryOffset = end.directoryOffset;
@@ -249,11 +249,13 @@ bool ReadLocalHeader(ArchiveInput& input, const Entry& entry, uint64_t limit, Lo
     h.skip(2 + 4 + 4 + 4);  // date, crc, sizes: the central directory's values rule
     const uint16_t nameLength = h.u16();
     const uint16_t extraLength = h.u16();
-    header.dataOffset = entry.localHeaderOffset + zip::kLocalHeaderSize + nameLength + extraLength;
-    if (header.dataOffset > limit || entry.compressedSize > limit - header.dataOffset) {
+    const uint64_t room = limit - entry.localHeaderOffset - zip::kLocalHeaderSize;  // checked above
+    const uint64_t variable = uint64_t{nameLength} + extraLength;
+    if (variable > room || entry.compressedSize > room - variable) {
         problem = "its data reaches beyond its space in the archive";
         return false;
     }
+    header.dataOffset = entry.localHeaderOffset + zip::kLocalHeaderSize + variable;
     return true;
 }
 

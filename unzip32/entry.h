@@ -43,4 +43,17 @@ struct Entry {
     }
 };
 
+// The MS-DOS date and time fields taken apart; `valid` is false when they
+// name no real moment (month 0, hour 24 and the like).
+struct DosFields {
+    int year, month, day, hour, minute, second;
+    bool valid;
+};
+inline DosFields SplitDos(uint16_t date, uint16_t time) {
+    DosFields f{zip::kDosEpochYear + (date >> 9), (date >> 5) & 0x0F, date & 0x1F,
+                time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2, true};
+    f.valid = f.month >= 1 && f.month <= 12 && f.day >= 1 && f.hour < 24 && f.minute < 60 && f.second < 60;
+    return f;
+}
+
 }  // namespace uz

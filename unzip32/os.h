@@ -19,7 +19,7 @@ using Path = std::string;
 #endif
 
 // Outcome of a file-system call; `code` is errno or GetLastError().
-struct Status {
+struct [[nodiscard]] Status {
     enum Kind { Ok, NotFound, Exists, DiskFull, Failed } kind = Ok;
     int code = 0;
     bool ok() const { return kind == Ok; }
@@ -35,7 +35,15 @@ std::string Utf8ToAnsi(std::string_view utf8);
 Path PathFromAnsi(std::string_view ansi);
 std::string PathToUtf8(const Path& path);  // for messages: no \\?\ prefix
 Path Join(const Path& base, std::string_view utf8Component);
-Path Parent(const Path& path);
+
+// The platform's rules for what entries become.
+bool WindowsNameRules();  // device names, streams, trailing dots (path_sanitizer.h)
+bool CrLfLineEnds();      // converted text gets CR LF rather than LF
+// Permission bits for a file or folder made from an entry whose Unix mode is
+// `unixMode` (0: none stored); -1 leaves the system's default. `exact`
+// restores the stored bits as they are; otherwise `umask` limits them.
+int FileMode(uint32_t unixMode, bool exact, uint32_t umask);
+int DirectoryMode(uint32_t unixMode, bool exact, uint32_t umask);
 
 // The destination: empty means the current folder. Creates every missing
 // level and returns its absolute form.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "os.h"
 
@@ -29,15 +30,42 @@ Status FromErrno(int err) {
     }
 }
 
+// Owns a file descriptor from the moment it is opened.
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+    int get() const { return fd_; }
+    // Gives the descriptor up for a close whose result counts.
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    void reset() {
+        // A close whose result matters goes through release().
+        if (fd_ >= 0) static_cast<void>(::close(fd_));
+        fd_ = -1;
+    }
+    int fd_;
+};
+
 class FileInput : public ArchiveInput {
 public:
-    FileInput(int fd, uint64_t size) : fd_(fd), size_(size) {}
-    ~FileInput() override { ::close(fd_); }
+    FileInput(UniqueFd fd, uint64_t size) : fd_(std::move(fd)), size_(size) {}
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t offset, uint8_t* buffer, size_t n) override {
         size_t done = 0;
         while (done < n) {
-            const ssize_t got = ::pread(fd_, buffer + done, n - done, static_cast<off_t>(offset + done));
+            const ssize_t got = ::pread(fd_.get(), buffer + done, n - done, static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) break;
             done += static_cast<size_t>(got);
@@ -46,20 +74,28 @@ public:
     }
 
 private:
-    int fd_;
+    UniqueFd fd_;
     uint64_t size_;
 };
 
 class PosixOutputFile : public OutputFile {
 public:
-    PosixOutputFile(int fd, std::string tempPath) : fd_(fd), temp_(std::move(tempPath)) {}
+    explicit PosixOutputFile(std::string nameTemplate) : temp_(std::move(nameTemplate)) {}
     ~PosixOutputFile() override {
-        if (fd_ >= 0) ::close(fd_);
-        if (!committed_) ::unlink(temp_.c_str());
+        // A destructor cannot report; an unlink that fails leaves a hidden temporary file.
+        if (created_ && !committed_) ::unlink(temp_.c_str());
+    }
+    // Made after the object, so that a temporary file always has an owner.
+    Status create() {
+        const int fd = ::mkostemp(temp_.data(), O_CLOEXEC);
+        if (fd < 0) return FromErrno(errno);
+        fd_ = UniqueFd(fd);
+        created_ = true;
+        return {};
     }
     Status write(const uint8_t* data, size_t n) override {
         while (n > 0) {
-            const ssize_t put = ::write(fd_, data, n);
+            const ssize_t put = ::write(fd_.get(), data, n);
             if (put < 0 && errno == EINTR) continue;
             if (put <= 0) return FromErrno(put < 0 ? errno : ENOSPC);
             data += put;
@@ -68,23 +104,23 @@ public:
         return {};
     }
     Status commit(const Path& target, int64_t mtime, int mode) override {
-        if (mode >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0) return FromErrno(errno);
+        if (mode >= 0 && ::fchmod(fd_.get(), static_cast<mode_t>(mode)) != 0) return FromErrno(errno);
         if (mtime >= 0) {
             const struct timespec times[2] = {{static_cast<time_t>(mtime), 0},
                                               {static_cast<time_t>(mtime), 0}};
-            ::futimens(fd_, times);
+            // The data is right; a file system that keeps no such time does not make it wrong.
+            static_cast<void>(::futimens(fd_.get(), times));
         }
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) return FromErrno(errno);  // NFS and quotas report here
+        if (::close(fd_.release()) != 0) return FromErrno(errno);  // NFS and quotas report here
         if (::rename(temp_.c_str(), target.c_str()) != 0) return FromErrno(errno);
         committed_ = true;
         return {};
     }
 
 private:
-    int fd_;
     std::string temp_;
+    UniqueFd fd_;
+    bool created_ = false;
     bool committed_ = false;
 };
 
@@ -105,11 +141,19 @@ Path Join(const Path& base, std::string_view component) {
     return out;
 }
 
-Path Parent(const Path& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == Path::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+bool WindowsNameRules() { return false; }
+bool CrLfLineEnds() { return false; }
+
+int FileMode(uint32_t unixMode, bool exact, uint32_t umask) {
+    if (unixMode == 0) return static_cast<int>(0666 & ~umask);
+    if (exact) return static_cast<int>(unixMode & 07777);
+    return static_cast<int>(((unixMode & 0777) | 0600) & ~umask);
+}
+
+int DirectoryMode(uint32_t unixMode, bool exact, uint32_t umask) {
+    if (unixMode == 0) return -1;
+    if (exact) return static_cast<int>(unixMode & 07777);
+    return static_cast<int>(((unixMode & 0777) | 0700) & ~umask);
 }
 
 Status PrepareDestination(std::string_view ansiDir, Path& root) {
@@ -174,27 +218,19 @@ uint32_t Umask() {
 }
 
 Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
-    std::string name = Join(directory, ".unzip32-XXXXXX");
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return FromErrno(errno);
-    file = std::make_unique<PosixOutputFile>(fd, std::move(name));
+    auto made = std::make_unique<PosixOutputFile>(Join(directory, ".unzip32-XXXXXX"));
+    if (const Status s = made->create(); !s.ok()) return s;
+    file = std::move(made);
     return {};
 }
 
 Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FromErrno(errno);
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return FromErrno(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return FromErrno(err);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return {Status::NotFound, S_ISDIR(st.st_mode) ? EISDIR : EINVAL};
-    }
-    input = std::make_unique<FileInput>(fd, static_cast<uint64_t>(st.st_size));
+    if (::fstat(fd.get(), &st) != 0) return FromErrno(errno);
+    if (!S_ISREG(st.st_mode)) return {Status::NotFound, S_ISDIR(st.st_mode) ? EISDIR : EINVAL};
+    input = std::make_unique<FileInput>(std::move(fd), static_cast<uint64_t>(st.st_size));
     return {};
 }
 

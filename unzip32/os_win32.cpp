@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 #include "os.h"
 #include "text_encoding.h"
@@ -29,10 +30,16 @@ Status FromError(DWORD err) {
 }
 Status LastError() { return FromError(GetLastError()); }
 
+// Owners of what the system hands out, from the moment it does.
 struct HandleCloser {
     void operator()(HANDLE h) const {
+        // A close whose result matters goes through release().
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
+};
+using UniqueFile = std::unique_ptr<void, HandleCloser>;
+struct LocalFreer {
+    void operator()(wchar_t* text) const { LocalFree(text); }
 };
 
 std::wstring Widen(std::string_view utf8) {
@@ -65,8 +72,7 @@ std::wstring LongForm(const std::wstring& full) {
 
 class FileInput : public ArchiveInput {
 public:
-    FileInput(HANDLE h, uint64_t size) : handle_(h), size_(size) {}
-    ~FileInput() override { CloseHandle(handle_); }
+    FileInput(UniqueFile file, uint64_t size) : file_(std::move(file)), size_(size) {}
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t offset, uint8_t* buffer, size_t n) override {
         size_t done = 0;
@@ -77,29 +83,48 @@ public:
             at.OffsetHigh = static_cast<DWORD>(pos >> 32);
             const DWORD want = static_cast<DWORD>(std::min<size_t>(n - done, 1u << 30));
             DWORD got = 0;
-            if (!ReadFile(handle_, buffer + done, want, &got, &at) || got == 0) break;
+            if (!ReadFile(file_.get(), buffer + done, want, &got, &at) || got == 0) break;
             done += got;
         }
         return done;
     }
 
 private:
-    HANDLE handle_;
+    UniqueFile file_;
     uint64_t size_;
 };
 
 class WinOutputFile : public OutputFile {
 public:
-    WinOutputFile(HANDLE h, std::wstring temp) : handle_(h), temp_(std::move(temp)) {}
+    explicit WinOutputFile(Path directory) : directory_(std::move(directory)) {}
     ~WinOutputFile() override {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        if (!committed_) DeleteFileW(temp_.c_str());
+        file_.reset();  // a file still open cannot be deleted
+        // A destructor cannot report; a delete that fails leaves a temporary file.
+        if (!temp_.empty() && !committed_) DeleteFileW(temp_.c_str());
+    }
+    // Made after the object, so that a temporary file always has an owner.
+    Status create() {
+        static std::atomic<unsigned> counter{0};
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            std::wstring name = Join(directory_, "~uz" + std::to_string(GetCurrentProcessId()) + "-" +
+                                                     std::to_string(++counter) + ".tmp");
+            UniqueFile made(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            if (made.get() != INVALID_HANDLE_VALUE) {
+                file_ = std::move(made);
+                temp_ = std::move(name);
+                return {};
+            }
+            const DWORD err = GetLastError();
+            if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return FromError(err);
+        }
+        return FromError(ERROR_FILE_EXISTS);
     }
     Status write(const uint8_t* data, size_t n) override {
         while (n > 0) {
             const DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
             DWORD put = 0;
-            if (!WriteFile(handle_, data, want, &put, nullptr)) return LastError();
+            if (!WriteFile(file_.get(), data, want, &put, nullptr)) return LastError();
             if (put == 0) return FromError(ERROR_DISK_FULL);
             data += put;
             n -= put;
@@ -109,19 +134,19 @@ public:
     Status commit(const Path& target, int64_t mtime, int) override {
         if (mtime >= 0) {
             const FILETIME ft = ToFileTime(mtime);
-            SetFileTime(handle_, nullptr, &ft, &ft);
+            // The data is right; a file system that keeps no such time does not make it wrong.
+            static_cast<void>(SetFileTime(file_.get(), nullptr, &ft, &ft));
         }
-        const HANDLE h = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        if (!CloseHandle(h)) return LastError();
+        if (!CloseHandle(file_.release())) return LastError();
         if (!MoveFileExW(temp_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
         committed_ = true;
         return {};
     }
 
 private:
-    HANDLE handle_;
-    std::wstring temp_;
+    Path directory_;
+    Path temp_;  // empty until the file exists
+    UniqueFile file_;
     bool committed_ = false;
 };
 
@@ -133,8 +158,8 @@ std::string Describe(const Status& status) {
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, static_cast<DWORD>(status.code), 0,
                                    reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const std::unique_ptr<wchar_t, LocalFreer> owned(text);
     std::wstring message = n && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
                                 message.back() == L' ' || message.back() == L'.'))
         message.pop_back();
@@ -176,10 +201,12 @@ Path Join(const Path& base, std::string_view component) {
     return out;
 }
 
-Path Parent(const Path& path) {
-    const auto slash = path.find_last_of(L'\\');
-    return slash == Path::npos ? Path() : path.substr(0, slash);
-}
+// Names follow Windows rules; permissions come from the folder, never the
+// archive (see README: Privilege).
+bool WindowsNameRules() { return true; }
+bool CrLfLineEnds() { return true; }
+int FileMode(uint32_t, bool, uint32_t) { return -1; }
+int DirectoryMode(uint32_t, bool, uint32_t) { return -1; }
 
 Status PrepareDestination(std::string_view ansiDir, Path& root) {
     std::wstring given = ansiDir.empty() ? std::wstring(L".") : PathFromAnsi(ansiDir);
@@ -238,12 +265,11 @@ Status RemoveFile(const Path& path) { return DeleteFileW(path.c_str()) ? Status{
 
 Status SetDirectoryAttributes(const Path& path, int64_t mtime, int) {
     if (mtime < 0) return {};
-    const HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return LastError();
-    std::unique_ptr<void, HandleCloser> owner(h);
+    const UniqueFile folder(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (folder.get() == INVALID_HANDLE_VALUE) return LastError();
     const FILETIME ft = ToFileTime(mtime);
-    return SetFileTime(h, nullptr, &ft, &ft) ? Status{} : LastError();
+    return SetFileTime(folder.get(), nullptr, &ft, &ft) ? Status{} : LastError();
 }
 
 Status CreateSymlink(const Path&, std::string_view) { return FromError(ERROR_NOT_SUPPORTED); }
@@ -251,20 +277,10 @@ bool SupportsSymlinks() { return false; }
 uint32_t Umask() { return 0; }
 
 Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::wstring name =
-            Join(directory, "~uz" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp");
-        const HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            file = std::make_unique<WinOutputFile>(h, name);
-            return {};
-        }
-        const DWORD err = GetLastError();
-        if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return FromError(err);
-    }
-    return FromError(ERROR_FILE_EXISTS);
+    auto made = std::make_unique<WinOutputFile>(directory);
+    if (const Status s = made->create(); !s.ok()) return s;
+    file = std::move(made);
+    return {};
 }
 
 Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {
@@ -278,17 +294,15 @@ Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {
         const DWORD len = GetFullPathNameW(given.c_str(), n, buffer.data(), nullptr);
         if (len != 0 && len < n) full = LongForm(buffer.substr(0, len));
     }
-    const HANDLE h = CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return LastError();
+    UniqueFile file(CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return LastError();
     LARGE_INTEGER size;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !GetFileSizeEx(h, &size)) {
-        CloseHandle(h);
+    if (!GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !GetFileSizeEx(file.get(), &size))
         return FromError(ERROR_FILE_NOT_FOUND);
-    }
-    input = std::make_unique<FileInput>(h, static_cast<uint64_t>(size.QuadPart));
+    input = std::make_unique<FileInput>(std::move(file), static_cast<uint64_t>(size.QuadPart));
     return {};
 }
 

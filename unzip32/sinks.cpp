@@ -2,20 +2,12 @@
 
 namespace uz {
 
-namespace {
-#ifdef _WIN32
-constexpr bool kPlatformCrLf = true;
-#else
-constexpr bool kPlatformCrLf = false;
-#endif
-}  // namespace
-
 ConvertingSink::ConvertingSink(bool convert, bool markedText) : convert_(convert), markedText_(markedText) {}
 
 bool ConvertingSink::consume(const uint8_t* data, size_t n) {
     if (!decided_ && n > 0) {
         decided_ = true;
-        if (convert_ && (markedText_ || LooksLikeText(data, n))) converter_.emplace(kPlatformCrLf);
+        if (convert_ && (markedText_ || LooksLikeText(data, n))) converter_.emplace(os::CrLfLineEnds());
     }
     if (!converter_) return put(data, n);
     scratch_.clear();
@@ -41,10 +33,7 @@ bool PrintSink::put(const uint8_t* data, size_t n) {
 }
 
 bool StringSink::consume(const uint8_t* data, size_t n) {
-    if (n > limit_ - text_.size()) {
-        overflowed_ = true;
-        return false;
-    }
+    if (n > limit_ - text_.size()) return false;
     text_.append(reinterpret_cast<const char*>(data), n);
     return true;
 }

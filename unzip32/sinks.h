@@ -63,12 +63,10 @@ public:
     explicit StringSink(size_t limit) : limit_(limit) {}
     bool consume(const uint8_t* data, size_t n) override;
     const std::string& text() const { return text_; }
-    bool overflowed() const { return overflowed_; }
 
 private:
     size_t limit_;
     std::string text_;
-    bool overflowed_ = false;
 };
 
 }  // namespace uz

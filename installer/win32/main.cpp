@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "installer/event_dispatch.h"
 #include "installer/frm_setup.h"
@@ -16,7 +17,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     installer::win32::RestrictLibrarySearch();
 
     platform::win32::Win32Platform& services = platform::win32::BindWin32Services();
-    installer::win32::ComApartment apartment;
+    // Like a window that cannot be created, a thread without COM is reported
+    // as a start-up failure.
+    std::optional<installer::win32::ComApartment> apartment;
+    installer::DispatchEvent([&] { apartment.emplace(); });
 
     // A window that cannot be created is reported like any start-up failure.
     std::unique_ptr<installer::win32::SetupWindow> window;

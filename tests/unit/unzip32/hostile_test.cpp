@@ -287,5 +287,86 @@ TEST(Hostile, DiskFullRemovesPartialFile) {
     }
 }
 
+// Zip64 values are whatever the archive says, up to 2^64 - 1: no sum of them
+// may wrap past a check or into a figure.
+constexpr size_t kEndRecordSize = 22;
+constexpr size_t kEndEntriesAt = 10, kEndDirectorySizeAt = 12, kEndDirectoryOffsetAt = 16;
+constexpr size_t kCentralCompressedSizeAt = 20;
+constexpr uint32_t kMarker32 = 0xFFFFFFFF;
+
+uint64_t Get(const std::string& bytes, size_t at, size_t n) {
+    uint64_t v = 0;
+    for (size_t i = n; i-- > 0;) v = (v << 8) | static_cast<uint8_t>(bytes[at + i]);
+    return v;
+}
+
+// Stored entries "f" and "g"; the directory takes f's sizes and local header
+// offset from its Zip64 field. `prefix` goes before the archive.
+std::string Zip64Entry(uint64_t size, uint64_t compressed, uint64_t offset, const std::string& prefix = {}) {
+    ZipItem f = DosItem("f", "data");
+    f.declaredSize = kMarker32;
+    f.offset = kMarker32;
+    Put16(f.centralExtra, 0x0001);
+    Put16(f.centralExtra, 24);
+    for (const uint64_t value : {size, compressed, offset}) Put64(f.centralExtra, value);
+    std::string zip = ZipBuilder().add(f).add(DosItem("g", "data")).build({}, prefix);
+    const size_t central = prefix.size() + Get(zip, zip.size() - kEndRecordSize + kEndDirectoryOffsetAt, 4);
+    zip.replace(central + kCentralCompressedSizeAt, 4, std::string(4, '\xff'));
+    return zip;
+}
+
+// A plain archive whose end record defers to a Zip64 end record (and its
+// locator) that puts the directory at `directoryOffset`.
+std::string Zip64End(uint64_t directoryOffset) {
+    const std::string zip = ZipBuilder().add(DosItem("f", "data")).build();
+    const size_t end = zip.size() - kEndRecordSize;
+    const uint64_t entries = Get(zip, end + kEndEntriesAt, 2);
+    std::string out = zip.substr(0, end);
+    Put32(out, 0x06064b50);
+    Put64(out, 44);  // size of the rest of the record
+    Put32(out, (45 << 16) | 45);  // versions made by and needed
+    Put64(out, 0);  // this disk, the directory's disk
+    for (const uint64_t value : {entries, entries, Get(zip, end + kEndDirectorySizeAt, 4), directoryOffset})
+        Put64(out, value);
+    Put32(out, 0x07064b50);
+    Put32(out, 0);
+    Put64(out, end);  // where the Zip64 end record is
+    Put32(out, 1);
+    Put32(out, 0x06054b50);
+    Put64(out, 0xFFFFFFFF00000000ULL);  // disks 0, entry counts deferred
+    Put64(out, UINT64_MAX);             // directory size and offset deferred
+    Put16(out, 0);
+    return out;
+}
+
+TEST(Hostile, Zip64ValuesThatWrapASum) {
+    struct Case {
+        const char* label;
+        std::string zip;
+        bool list;            // a verbose listing rather than an extraction
+        int32_t result;
+        const char* printed;  // part of what is printed
+    };
+    const Case cases[] = {
+        {"directory offset + size", Zip64End(UINT64_MAX - 8), false, UZ_UNEXPECTED_END,
+         "lies beyond the end of the archive"},
+        {"local header offset + prefix", Zip64Entry(4, 4, UINT64_MAX, std::string(100, 'M')), false,
+         UZ_SEVERE_ERROR, "impossible offset"},
+        {"data offset + compressed size", Zip64Entry(4, UINT64_MAX - 8, 0), false, UZ_FORMAT_ERROR,
+         "reaches beyond its space"},
+        {"saved size * 100 in the ratio", Zip64Entry(1ULL << 62, 1ULL << 61, 0), true, UZ_OK, " 50% "},
+        {"total of the sizes", Zip64Entry(UINT64_MAX - 1, 4, 0), true, UZ_OK, "18446744073709551615 "},
+    };
+    for (const Case& c : cases) {
+        Scratch s;
+        WriteFile(s / "a.zip", c.zip);
+        Call call(s / "a.zip", s / "dest");
+        call.options.ExtractList = c.list;
+        call.options.Verbose = c.list;
+        EXPECT_EQ(call.run(), c.result) << c.label << "\n" << Rec().printed;
+        EXPECT_NE(Rec().printed.find(c.printed), std::string::npos) << c.label << "\n" << Rec().printed;
+    }
+}
+
 }  // namespace
 }  // namespace uztest

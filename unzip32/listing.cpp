@@ -1,0 +1,97 @@
+#include "listing.h"
+
+#include <algorithm>
+
+#include "os.h"
+#include "text_format.h"
+
+namespace uz {
+namespace {
+
+// Zip64 sizes are the archive's word; a sum of them stops at the largest value.
+uint64_t AddCapped(uint64_t a, uint64_t b) { return b > UINT64_MAX - a ? UINT64_MAX : a + b; }
+
+}  // namespace
+
+std::string MethodName(const Entry& e) {
+    switch (e.method) {
+    case zip::kMethodStored: return "Stored";
+    case zip::kMethodDeflated: {
+        static const char* const kLevels[] = {"Defl:N", "Defl:X", "Defl:F", "Defl:S"};
+        return kLevels[(e.flags >> 1) & 3];
+    }
+    case zip::kMethodShrunk: return "Shrunk";
+    case zip::kMethodImploded: return "Implode";
+    case zip::kMethodDeflate64: return "Def64";
+    case zip::kMethodBzip2: return "BZip2";
+    case zip::kMethodLzma: return "LZMA";
+    case zip::kMethodZstd: return "Zstd";
+    case zip::kMethodXz: return "XZ";
+    case zip::kMethodPpmd: return "PPMd";
+    case zip::kMethodAes: return "AES";
+    default: return "Unk:" + std::to_string(e.method);
+    }
+}
+
+uint32_t Ratio(uint64_t size, uint64_t compressed) {
+    if (size == 0 || compressed >= size) return 0;
+    const uint64_t saved = size - compressed;
+    // saved * 100 / size by adding `saved` a hundred times modulo `size`: the
+    // product itself wraps for sizes above 2^57, which Zip64 allows.
+    uint32_t percent = 0;
+    uint64_t rest = 0;  // saved * steps - percent * size, always below size
+    for (int step = 0; step < 100; ++step) {
+        if (rest >= size - saved) {
+            rest -= size - saved;
+            ++percent;
+        } else {
+            rest += saved;
+        }
+    }
+    return percent;
+}
+
+int32_t ListMode::entry(const Entry& e, const EntrySpan&) {
+    DosFields f = SplitDos(e.dosDate, e.dosTime);
+    if (e.mtime && *e.mtime >= 0) {
+        const os::LocalTime l = os::UnixToLocal(*e.mtime);
+        f = {l.year, l.month, l.day, l.hour, l.minute, l.second, true};
+    }
+    const std::string method = MethodName(e);
+    if (run_.callbacks.listing) {
+        const std::string ansi = os::Utf8ToAnsi(e.name);
+        run_.callbacks.listing(static_cast<int32_t>(static_cast<uint32_t>(e.size)),
+                               static_cast<uint32_t>(std::min<uint64_t>(e.compressedSize, UINT32_MAX)),
+                               Ratio(e.size, e.compressedSize), static_cast<uint32_t>(f.month),
+                               static_cast<uint32_t>(f.day), static_cast<uint32_t>(f.year),
+                               static_cast<uint32_t>(f.hour), static_cast<uint32_t>(f.minute), 0, ansi.c_str(),
+                               method.c_str(), e.crc, e.encrypted() ? 1 : 0);
+    }
+    if (run_.options.verbose) {
+        if (listed_ == 0) {
+            run_.reporter.requested(" Length   Method    Size  Cmpr    Date    Time   CRC-32   Name\n"
+                                    "--------  ------  ------- ---- ---------- -----  --------  ----");
+        }
+        const std::string row = Decimal(e.size, 8) + "  " + PadRight(method, 6) + " " +
+                                Decimal(e.compressedSize, 8) + " " + Decimal(Ratio(e.size, e.compressedSize), 3) +
+                                "% " + Decimal(f.year, 4, '0') + "-" + Decimal(f.month, 2, '0') + "-" +
+                                Decimal(f.day, 2, '0') + " " + Decimal(f.hour, 2, '0') + ":" +
+                                Decimal(f.minute, 2, '0') + "  " + Hex8(e.crc) + "  ";
+        run_.reporter.requested(row + e.name + (e.encrypted() ? " (encrypted)" : ""));
+        if (!e.comment.empty()) run_.reporter.requested("          " + e.comment);
+    }
+    totalSize_ = AddCapped(totalSize_, e.size);
+    totalCompressed_ = AddCapped(totalCompressed_, e.compressedSize);
+    ++listed_;
+    return UZ_OK;
+}
+
+void ListMode::finish(bool complete) {
+    if (!complete || !run_.options.verbose || listed_ == 0) return;
+    run_.reporter.requested("--------          -------  ---                            -------\n" +
+                            Decimal(totalSize_, 8) + "         " + Decimal(totalCompressed_, 8) + " " +
+                            Decimal(Ratio(totalSize_, totalCompressed_), 3) + "%                            " +
+                            Decimal(listed_) + " file" + (listed_ == 1 ? "" : "s"));
+}
+
+}  // namespace uz
