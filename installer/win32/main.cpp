@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <optional>
 
 #include "installer/event_dispatch.h"
 #include "installer/frm_setup.h"
@@ -17,10 +16,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     installer::win32::RestrictLibrarySearch();
 
     platform::win32::Win32Platform& services = platform::win32::BindWin32Services();
-    // Like a window that cannot be created, a thread without COM is reported
-    // as a start-up failure.
-    std::optional<installer::win32::ComApartment> apartment;
-    installer::DispatchEvent([&] { apartment.emplace(); });
+    // Only the shortcuts need COM. Without it each shortcut reports that its
+    // shell object cannot be made, and the installation goes on as it does
+    // when the shell component is missing.
+    installer::win32::ComApartment apartment;
+    services.shell.SetComStarted(apartment.Started());
 
     // A window that cannot be created is reported like any start-up failure.
     std::unique_ptr<installer::win32::SetupWindow> window;

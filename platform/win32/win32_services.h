@@ -37,6 +37,11 @@ public:
 class Win32Shell final : public Shell {  // wsh_shell.cpp
 public:
     std::unique_ptr<WshShell> CreateShell() override;
+    // Whether the calling thread entered COM; without it no shell object is asked for.
+    void SetComStarted(bool started) { comStarted_ = started; }
+
+private:
+    bool comStarted_ = true;
 };
 
 class Win32Libraries final : public Libraries {  // libraries.cpp

@@ -184,9 +184,16 @@ private:
     ComPtr<IDispatch> shell_;
 };
 
+// The shell object cannot be had: no COM on this thread, or no component.
+[[noreturn]] void NoShellObject() {
+    throw common::Failure(common::FailureNumber::CannotCreateObject,
+                          common::StandardDescription(common::FailureNumber::CannotCreateObject));
+}
+
 }  // namespace
 
 std::unique_ptr<WshShell> Win32Shell::CreateShell() {
+    if (!comStarted_) NoShellObject();
     // The interface asked for is a dual one: its first methods are IDispatch's.
     ComPtr<IDispatch> shell;
     HRESULT hr = CoCreateInstance(kClsidWshShell, nullptr, CLSCTX_INPROC_SERVER, kIidWshShell3,
@@ -199,10 +206,7 @@ std::unique_ptr<WshShell> Win32Shell::CreateShell() {
         hr = CoCreateInstance(current, nullptr, CLSCTX_INPROC_SERVER, kIidWshShell3,
                               reinterpret_cast<void**>(shell.put()));
     }
-    if (FAILED(hr)) {
-        throw common::Failure(common::FailureNumber::CannotCreateObject,
-                              common::StandardDescription(common::FailureNumber::CannotCreateObject));
-    }
+    if (FAILED(hr)) NoShellObject();
     return std::make_unique<WshShellObject>(std::move(shell));
 }
 
