@@ -3,7 +3,9 @@
 #include <string>
 
 #include "common/failure.h"
+#include "installer/destination.h"
 #include "installer/frm_setup.h"
+#include "installer/message_excerpt.h"
 #include "platform/platform.h"
 #include "unzip/unzip_files.h"
 
@@ -42,12 +44,13 @@ void frmSetup::ExtractArchive(std::wstring zipPath, const std::wstring& targetDi
     unzipper.ZipFileName(zipPath);
     unzipper.ExtractDir(targetDir);
     if (unzipper.Unzip(L"", L"") != 0) {
-        dialogs().MsgBox(unzipper.GetLastMessage(), platform::kOkOnly, kApplicationTitleBox);
+        dialogs().MsgBox(MessageExcerpt(unzipper.GetLastMessage()), platform::kOkOnly,
+                         kApplicationTitleBox);
     }
 }
 
 void frmSetup::StartProgram() {
-    platform::processes().Shell(settings_.TargetDir + L"\\" + settings_.ExeFile,
+    platform::processes().Shell(InFolder(settings_.TargetDir, settings_.ExeFile),
                                 platform::kNormalFocus);
 }
 
@@ -110,6 +113,7 @@ void frmSetup::Command1_Click() {
     if (!settings_.TargetDir.empty() && settings_.TargetDir.back() == L'\\') {
         settings_.TargetDir.pop_back();
     }
+    step([&] { settings_.TargetDir = FullDestination(settings_.TargetDir); });
 
     step([&] { ExtractArchive(settings_.ZipPath, settings_.TargetDir); });
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/failure.h"
+#include "installer/destination.h"
 #include "installer/frm_setup.h"
 #include "platform/platform.h"
 
@@ -33,7 +34,7 @@ void frmSetup::MakeShortcut(const std::wstring& shortcutName, const std::wstring
         }
         std::unique_ptr<platform::WshShortcut> shortcut =
             shell->CreateShortcut(folder + L"\\" + shortcutName + L".lnk");
-        shortcut->SetTargetPath(installFolder + L"\\" + programFile);
+        shortcut->SetTargetPath(InFolder(installFolder, programFile));
         shortcut->SetArguments(L"");
         shortcut->SetWorkingDirectory(installFolder);
         shortcut->Save();

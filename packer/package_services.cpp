@@ -38,6 +38,7 @@ public:
     void MkDir(const std::wstring& path) override {
         common::Raise(FailureNumber::PermissionDenied, L"the check creates nothing: " + path);
     }
+    std::wstring FullPath(const std::wstring& path) override { return real_.FullPath(path); }
 
     int linesRead = 0;
 

@@ -61,6 +61,10 @@ struct FileSystem {
     virtual std::wstring Dir(const std::wstring& name, int attributes) = 0;
     // Creates one directory level.
     virtual void MkDir(const std::wstring& path) = 0;
+    // The full form of a folder or file name, the way the system itself
+    // completes it: a relative name (an empty one is the current folder) is
+    // taken against the process's current folder. Touches no file.
+    virtual std::wstring FullPath(const std::wstring& path) = 0;
     virtual ~FileSystem() = default;
 };
 

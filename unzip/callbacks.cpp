@@ -52,7 +52,16 @@ int32_t UZ_CALL DllPrint(const char* text, int32_t length) noexcept {
         printed = !run.empty() && run.front() == '\n' ? L"\r\n" : FromLibrary(run);
     });
     Tolerant([&] { state.PrintOutput += printed; });
-    Tolerant([&] { state.LastMessage = state.PrintOutput; });
+    // Appending keeps the two equal at a cost linear in the text; copying the
+    // whole output after every print grows with its square (one line per
+    // refused entry adds up).
+    Tolerant([&] {
+        if (state.LastMessage.size() + printed.size() == state.PrintOutput.size()) {
+            state.LastMessage += printed;
+        } else {
+            state.LastMessage = state.PrintOutput;
+        }
+    });
     return 0;
 }
 

@@ -199,4 +199,14 @@ void PosixFileSystem::MkDir(const std::wstring& path) {
     }
 }
 
+std::wstring PosixFileSystem::FullPath(const std::wstring& path) {
+    const std::string name = NativePath(path);
+    if (!name.empty() && name[0] == '/') return path;
+    std::vector<char> buffer(PATH_MAX);
+    if (!::getcwd(buffer.data(), buffer.size())) Raise(FailureOf(errno), path);
+    std::string full(buffer.data());
+    if (!name.empty() && name != ".") full += (full == "/" ? "" : "/") + name;
+    return WideName(full);
+}
+
 }  // namespace platform::posix

@@ -25,6 +25,7 @@ public:
     std::unique_ptr<TextReader> OpenText(const std::wstring& path) override;
     std::wstring Dir(const std::wstring& name, int attributes) override;
     void MkDir(const std::wstring& path) override;
+    std::wstring FullPath(const std::wstring& path) override;
 };
 
 }  // namespace platform::posix

@@ -157,4 +157,16 @@ void Win32FileSystem::MkDir(const std::wstring& path) {
     }
 }
 
+std::wstring Win32FileSystem::FullPath(const std::wstring& path) {
+    // The system reads an empty name as no name at all, not as the current folder.
+    const std::wstring name = path.empty() ? std::wstring(L".") : path;
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0) RaiseFor(GetLastError(), path);
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(length);
+    }
+}
+
 }  // namespace platform::win32

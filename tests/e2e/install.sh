@@ -123,6 +123,22 @@ install_through_library_box "$pkg" "expect-box-contains readme.txt: its compress
 answer 1"
 rm -rf "$dest"
 
+echo "== sixty refused entries: the library's box shows what fits on the screen"
+pkg="$E2E_WORK/package six"
+install_package "$pkg"
+python3 - "$pkg/Setup.zip" <<'PY'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "a") as z:
+    for i in range(60):
+        z.writestr("../outside%02d.txt" % i, "refused")
+PY
+install_through_library_box "$pkg" "expect-box-contains outside00.txt
+on-screen
+expect-box-contains more lines not shown
+answer 1"
+same_tree "$E2E_WORK/app" "$dest" || fail "the good entries were not all extracted"
+rm -rf "$dest"
+
 echo "== an encrypted archive: the password box during extraction"
 pkg="$E2E_WORK/package five"
 make_package "$pkg"

@@ -178,6 +178,13 @@ void World::MkDir(const std::wstring& path) {
     folders.insert(path);
 }
 
+// Full names as the system completes them, without "." and ".." folding.
+std::wstring World::FullPath(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return path;
+    if (!path.empty() && path[0] == L'\\') return currentFolder.substr(0, 2) + path;
+    return path.empty() ? currentFolder : currentFolder + L"\\" + path;
+}
+
 void World::Shell(const std::wstring& commandLine, int windowStyle) {
     Record(L"Start " + commandLine + L" (" + std::to_wstring(windowStyle) + L")");
     if (files.count(commandLine) == 0) common::Raise(common::FailureNumber::FileNotFound, commandLine);

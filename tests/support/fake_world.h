@@ -105,6 +105,7 @@ public:
     Controls controls{*this};
 
     std::wstring programFolder = L"D:\\Install";
+    std::wstring currentFolder = L"D:\\Downloads";  // the program's current folder
     std::map<std::wstring, std::string> files;
     std::set<std::wstring> folders;
     std::map<std::wstring, common::FailureNumber> refusals;  // OpenText on these fails
@@ -140,6 +141,7 @@ public:
     std::unique_ptr<platform::TextReader> OpenText(const std::wstring& path) override;
     std::wstring Dir(const std::wstring& name, int attributes) override;
     void MkDir(const std::wstring& path) override;
+    std::wstring FullPath(const std::wstring& path) override;
     // platform::Processes
     void Shell(const std::wstring& commandLine, int windowStyle) override;
     void End(int exitCode) override;

@@ -1,6 +1,7 @@
 // A stand-in for an installed program: when started it leaves a marker file
-// beside itself, "<own path>.ran", holding its command line and working
-// folder, and ends. Scenarios check the marker to learn that (and how) it ran.
+// beside itself, "<own path>.ran", holding its command line, working folder
+// and own file size (a planted copy with bytes appended tells itself apart
+// from the installed one), and ends. Scenarios check the marker to learn that (and how) it ran.
 #include <windows.h>
 
 #include <string>
@@ -11,7 +12,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (length == 0 || length == MAX_PATH) return 1;
     wchar_t folder[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, folder);
-    std::wstring text = std::wstring(L"command=") + GetCommandLineW() + L"\r\nfolder=" + folder + L"\r\n";
+    WIN32_FILE_ATTRIBUTE_DATA own{};
+    if (!GetFileAttributesExW(self, GetFileExInfoStandard, &own)) return 1;
+    std::wstring text = std::wstring(L"command=") + GetCommandLineW() + L"\r\nfolder=" + folder +
+                        L"\r\nsize=" + std::to_wstring(own.nFileSizeLow) + L"\r\n";
     std::wstring marker = std::wstring(self) + L".ran";
     HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -8,7 +8,8 @@
 //
 // Commands (ID is a control identifier; PATH may be "quoted"; TEXT is the rest of the line, with
 // \r \n \t \\ as escapes; MS is an optional time limit in milliseconds):
-//   start PATH                 start a program (working folder C:\; PATH has no escapes)
+//   start PATH                 start a program (in the working folder; PATH has no escapes)
+//   folder PATH                working folder of programs started from now on (C:\ at first)
 //   window CLASS [MS]          wait for a visible window of the program; it becomes current
 //   box [MS]                   wait for a dialog box (message or input box); it becomes current
 //   no-window CLASS            no visible window of this class belongs to the program
@@ -24,6 +25,7 @@
 //   focus / expect-focus ID              control with the keyboard focus
 //   frame / expect-frame TEXT            frame kind: caption, sysmenu, min/max boxes, sizing
 //   centred                              the window is centred on the screen
+//   on-screen                            the window lies wholly on the screen
 //   file-icons PATH            sizes and colour depths of a program file's icon
 //   expect-file-icons PATH TEXT          ("32x32x4 16x16x4")
 //   expect-version PATH NAME TEXT        a version text of a program file (US English, Unicode)
@@ -233,6 +235,7 @@ private:
 
     UniqueHandle process_;
     DWORD processId_ = 0;
+    std::wstring folder_ = L"C:\\";  // working folder of started programs
     HWND current_ = nullptr;
 };
 
@@ -259,7 +262,7 @@ void Driver::Start(const std::wstring& path) {
     std::wstring commandLine = L"\"" + path + L"\"";
     // The working folder is not the program's: the program must find its
     // files beside itself.
-    if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
+    if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                        &startup, &info)) {
         process_ = UniqueHandle(info.hProcess);
         UniqueHandle thread(info.hThread);
@@ -270,7 +273,7 @@ void Driver::Start(const std::wstring& path) {
         shell.cbSize = sizeof(shell);
         shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
         shell.lpFile = path.c_str();
-        shell.lpDirectory = L"C:\\";
+        shell.lpDirectory = folder_.c_str();
         shell.nShow = SW_SHOWNORMAL;
         if (!ShellExecuteExW(&shell) || !shell.hProcess) Fail("cannot start the program (shell)");
         process_ = UniqueHandle(shell.hProcess);
@@ -446,6 +449,8 @@ std::wstring FileVersionText(const std::wstring& path, const std::wstring& name)
 void Driver::Run(const std::string& command, std::istringstream& args) {
     if (command == "start") {
         Start(Rest(args, false));
+    } else if (command == "folder") {
+        folder_ = Rest(args, false);
     } else if (command == "window") {
         std::wstring cls = Wide(Word(args, "class"));
         WaitForWindow(cls, Limit(args), "window");
@@ -531,6 +536,15 @@ void Driver::Run(const std::string& command, std::istringstream& args) {
                  " - " + std::to_string(r.right) + "," + std::to_string(r.bottom));
         }
         std::printf("ok centred\n");
+    } else if (command == "on-screen") {
+        RECT r{};
+        GetWindowRect(Current(), &r);
+        if (r.left < 0 || r.top < 0 || r.right > GetSystemMetrics(SM_CXSCREEN) ||
+            r.bottom > GetSystemMetrics(SM_CYSCREEN)) {
+            Fail("window beyond the screen: " + std::to_string(r.left) + "," + std::to_string(r.top) +
+                 " - " + std::to_string(r.right) + "," + std::to_string(r.bottom));
+        }
+        std::printf("ok on screen\n");
     } else if (command == "file-icons") {
         std::printf("file-icons %s\n", Utf8(FileIcons(Wide(Word(args, "path")))).c_str());
     } else if (command == "expect-file-icons") {

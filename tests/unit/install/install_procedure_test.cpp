@@ -170,46 +170,45 @@ TEST_F(Install, TypedFolderIsUsedButNotTested) {
                                            L"End 0"));
 }
 
+// The folder typed into the box, completed once: extraction, shortcut and
+// launch all name the same folder (the installer's current folder is
+// D:\Downloads).
 struct TypedCase {
     const wchar_t* typed;
-    const wchar_t* used;
+    const wchar_t* folder;
+    const wchar_t* program;
 };
 
 class TypedFolder : public Install, public testing::WithParamInterface<TypedCase> {};
 
-TEST_P(TypedFolder, LosesOneTrailingBackslash) {
+TEST_P(TypedFolder, IsCompletedOnceForExtractionShortcutAndLaunch) {
     Load("SHORTCUTDESKTOP=Writer\r");
-    GoodArchive();
-    world.AddFolder(kTarget);
-    controls.target = GetParam().typed;
-    world.Answer(kAnswerNo);
-    PressInstall();
-    std::wstring used = GetParam().used;
-    EXPECT_EQ(form.Settings().TargetDir, used);
-    EXPECT_THAT(world.journal,
-                ElementsAre(L"Unzip " + kZip + L" -> " + used,
-                            L"Shortcut C:\\Users\\me\\Desktop\\Writer.lnk -> " + used +
-                                L"\\writer.exe [] in " + used,
-                            kCompletion, L"Unload", L"End 0"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, TypedFolder,
-                         testing::Values(TypedCase{L"C:\\Apps\\", L"C:\\Apps"},
-                                         TypedCase{L"C:\\", L"C:"},
-                                         TypedCase{L"C:\\Apps\\\\", L"C:\\Apps\\"},
-                                         TypedCase{L" C:\\Apps ", L" C:\\Apps "},
-                                         TypedCase{L"", L""}));
-
-TEST_F(Install, EmptyBoxStartsBackslashAndProgram) {
-    Load("AUTOLAUNCH=-1\r");
     world.AddFile(kZip);
     world.AddFolder(kTarget);
-    controls.target = L"";
-    world.unzip.extracts = {L"writer.exe"};  // lands in "\writer.exe"
+    world.AddFile(GetParam().program);
+    controls.target = GetParam().typed;
+    world.Answer(kAnswerYes);
     EXPECT_EQ(PressInstall(), 0);
+    const std::wstring folder = GetParam().folder, program = GetParam().program;
+    EXPECT_EQ(form.Settings().TargetDir, folder);
     EXPECT_THAT(world.journal,
-                ElementsAre(L"Unzip " + kZip + L" -> ", L"Start \\writer.exe (1)", L"Unload", L"End 0"));
+                ElementsAre(L"Unzip " + kZip + L" -> " + folder,
+                            L"Shortcut C:\\Users\\me\\Desktop\\Writer.lnk -> " + program + L" [] in " + folder,
+                            kCompletion, L"Start " + program + L" (1)", L"Unload", L"End 0"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TypedFolder,
+    testing::Values(TypedCase{L"C:\\Apps\\", L"C:\\Apps", L"C:\\Apps\\writer.exe"},
+                    TypedCase{L"C:\\Apps\\\\", L"C:\\Apps\\", L"C:\\Apps\\writer.exe"},
+                    // The root of a drive, not the current folder of that drive.
+                    TypedCase{L"C:\\", L"C:\\", L"C:\\writer.exe"},
+                    TypedCase{L"C:", L"C:\\", L"C:\\writer.exe"},
+                    // Not the root of the current drive.
+                    TypedCase{L"", L"D:\\Downloads", L"D:\\Downloads\\writer.exe"},
+                    TypedCase{L"Apps\\Writer", L"D:\\Downloads\\Apps\\Writer",
+                              L"D:\\Downloads\\Apps\\Writer\\writer.exe"},
+                    TypedCase{L"\\Apps", L"D:\\Apps", L"D:\\Apps\\writer.exe"}));
 
 TEST_F(Install, LibraryFailureIsShownAndTheInstallationCarriesOn) {
     Load("SHORTCUTPROGRAMS=Writer\r");
