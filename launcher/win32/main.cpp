@@ -90,7 +90,6 @@ int Launch(HINSTANCE instance) {
                 return Refuse(kExitFailed, L"The installer cannot unpack its files: " + Wide(unpacked.detail) + L".");
         }
     }
-    program.reset();
 
     unsigned long exitCode = 0;
     if (!launcher::win32::RunAndWait(folder.Path() + L"\\" + Wide(launcher::kSetupProgram), exitCode, error)) {

@@ -2,7 +2,7 @@
 // name, the bytes unpacked of the total, and Cancel. It appears only once the
 // unpacking has lasted half a second, so that a small payload shows nothing.
 //
-// It lives on the unpacking thread: Update(), called as the bytes come out,
+// It lives on the unpacking thread: Unpacked(), called as the bytes come out,
 // also handles the window's messages.
 #pragma once
 
