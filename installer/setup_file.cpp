@@ -27,6 +27,15 @@ void ForEachSetupLine(const std::function<void(const std::wstring& line)>& parse
     }
 }
 
+std::optional<std::wstring> LastSetupValue(SetupKey key) {
+    std::optional<std::wstring> value;
+    ForEachSetupLine([&](const std::wstring& line) {
+        const auto parts = CutSetupLine(std::wstring_view(line));
+        if (parts && FindSetupKey(parts->key) == key) value = std::wstring(parts->value);
+    });
+    return value;
+}
+
 void ApplySetupLine(const std::wstring& line, InstallerSettings& settings, SetupTexts& texts) {
     const auto parts = CutSetupLine(std::wstring_view(line));
     if (!parts) return;

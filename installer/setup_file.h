@@ -9,6 +9,7 @@
 #include <string>
 
 #include "installer/installer_settings.h"
+#include "installer/setup_keys.h"
 
 namespace installer {
 
@@ -27,6 +28,11 @@ struct SetupFileValues {
 // Opens Setup.ini in the program's own folder and hands each line to
 // `parse`, in file order. Failures of opening and reading pass through.
 void ForEachSetupLine(const std::function<void(const std::wstring& line)>& parse);
+
+// The value of the last line with `key`, as setup.exe would take it, or
+// nothing when no line has that key. Failures of opening and reading pass
+// through.
+std::optional<std::wstring> LastSetupValue(SetupKey key);
 
 // Applies one line. An AUTOLAUNCH value that is no truth value raises 13 and
 // changes nothing.

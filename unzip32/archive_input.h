@@ -40,4 +40,22 @@ private:
     std::string_view bytes_;
 };
 
+// A stretch of another input seen as a whole archive, such as an archive
+// carried inside a program file: offsets count from the stretch's start and
+// nothing outside it is read. `offset` + `size` must lie within `whole`.
+class SliceInput : public ArchiveInput {
+public:
+    SliceInput(ArchiveInput& whole, uint64_t offset, uint64_t size) : whole_(whole), offset_(offset), size_(size) {}
+    uint64_t size() const override { return size_; }
+    size_t readAt(uint64_t offset, uint8_t* buffer, size_t n) override {
+        if (offset >= size_) return 0;
+        return whole_.readAt(offset_ + offset, buffer, static_cast<size_t>(std::min<uint64_t>(n, size_ - offset)));
+    }
+
+private:
+    ArchiveInput& whole_;
+    uint64_t offset_;
+    uint64_t size_;
+};
+
 }  // namespace uz

@@ -9,8 +9,12 @@ std::vector<EntrySpan> MapEntrySpans(const ArchiveIndex& index) {
     const auto& entries = index.entries;
     std::vector<size_t> order(entries.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return entries[a].localHeaderOffset < entries[b].localHeaderOffset;
+    // Entries sharing a header keep their directory order (the first is the
+    // original); the index breaks the tie as a stable sort would, with less
+    // code in the programs that carry this.
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const uint64_t x = entries[a].localHeaderOffset, y = entries[b].localHeaderOffset;
+        return x < y || (x == y && a < b);
     });
     std::vector<EntrySpan> spans(entries.size(), EntrySpan{index.directoryOffset, false});
     uint64_t nextGreater = index.directoryOffset;

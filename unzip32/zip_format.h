@@ -44,6 +44,11 @@ constexpr size_t kMaxCommentSize = 0xFFFF;
 //   u32 this disk, u32 disk of the directory, u64 entries on this disk,
 //   u64 entries in total, u64 directory size, u64 directory offset.
 
+// Where fields lie, counted from their record's signature.
+constexpr size_t kCentralNameLengthOffset = 28;         // then extra and comment lengths
+constexpr size_t kCentralLocalHeaderOffsetOffset = 42;  // offset of the entry's local header
+constexpr size_t kEndDirectoryOffsetOffset = 16;        // offset of the central directory
+
 // A 16- or 32-bit field holding this value defers to the Zip64 fields.
 constexpr uint16_t kZip64Marker16 = 0xFFFF;
 constexpr uint32_t kZip64Marker32 = 0xFFFFFFFF;

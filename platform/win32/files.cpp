@@ -97,25 +97,29 @@ private:
 
 }  // namespace
 
-std::wstring Win32FileSystem::ProgramFolder() {
+std::wstring ProgramFile() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) RaiseFor(GetLastError(), L"program file");
-        if (length < buffer.size()) {
-            std::wstring file(buffer.data(), length);
-            size_t separator = file.find_last_of(L'\\');
-            if (separator == std::wstring::npos) return {};
-            // A drive root keeps its separator ("C:\"); any other folder drops it.
-            if (separator == 2 && file[1] == L':') return file.substr(0, 3);
-            return file.substr(0, separator);
-        }
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
         if (buffer.size() >= 32768) Raise(FailureNumber::PathFileAccess, L"program file");
         buffer.resize(buffer.size() * 2);
     }
 }
 
-std::unique_ptr<TextReader> Win32FileSystem::OpenText(const std::wstring& path) {
+std::wstring Win32FileSystem::ProgramFolder() {
+    const std::wstring file = ProgramFile();
+    size_t separator = file.find_last_of(L'\\');
+    if (separator == std::wstring::npos) return {};
+    // A drive root keeps its separator ("C:\"); any other folder drops it.
+    if (separator == 2 && file[1] == L':') return file.substr(0, 3);
+    return file.substr(0, separator);
+}
+
+std::unique_ptr<TextReader> Win32FileSystem::OpenText(const std::wstring& path) { return OpenTextFile(path); }
+
+std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path) {
     UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) RaiseFor(GetLastError(), path);

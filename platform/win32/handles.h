@@ -45,6 +45,9 @@ using UniqueFindHandle = Owned<HANDLE, FindClose, InvalidHandleValue>;
 using UniqueFileHandle = Owned<HANDLE, CloseHandle, InvalidHandleValue>;
 using UniqueModule = Owned<HMODULE, FreeLibrary>;
 using UniqueBstr = Owned<BSTR, SysFreeString>;
+// Memory the system allocated for the caller with LocalAlloc: security
+// descriptors, SID texts.
+using UniqueLocalMemory = Owned<HLOCAL, LocalFree>;
 
 // A COM interface pointer that is released when its owner goes.
 template <typename I>

@@ -56,6 +56,13 @@ public:
     std::wstring FromAnsi(std::string_view bytes) override;
 };
 
+// The full path of the running program's file (files.cpp); 75 when the
+// system cannot say.
+std::wstring ProgramFile();
+// What Win32FileSystem::OpenText does, for programs that bind a file system
+// of their own.
+std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path);
+
 // The process-wide instances, bound as the current services by BindWin32Services.
 struct Win32Platform {
     Win32Dialogs dialogs;

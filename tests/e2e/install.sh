@@ -65,15 +65,8 @@ wait_for_file "$dest/writer.exe.ran" || fail "the installed program was not star
 for p in "${planted[@]}"; do [ ! -e "$p.ran" ] || fail "the planted $p was started"; done
 rm -f "$dest/writer.exe.ran"
 same_tree "$E2E_WORK/app" "$dest" || fail "extracted files differ"
-wexe="C:\\Program Files\\$target_name\\writer.exe"
-wdir="C:\\Program Files\\$target_name"
-desktop=$(find "$C/users" -path '*Desktop*' -name "$target_name.lnk" -print -quit)
-programs=$(find "$C/users" -path '*Programs*' -name "$target_name.lnk" -print -quit)
-[ -n "$desktop" ] || fail "no Desktop shortcut"
-[ -n "$programs" ] || fail "no Programs shortcut"
-expect_lnk "$desktop" "$wexe" "$wdir" || fail "Desktop shortcut"
-expect_lnk "$programs" "$wexe" "$wdir" || fail "Programs shortcut"
-rm -f "$desktop" "$programs" "${planted[@]}"
+expect_shortcuts "$target_name"
+rm -f "${planted[@]}"
 
 echo "== the archive missing"
 pkg="$E2E_WORK/package two"

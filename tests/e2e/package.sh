@@ -1,5 +1,6 @@
 # Sourced by the install scenarios after lib.sh. Expects from ctest, beside
-# lib.sh's variables: UNZIP32_DLL, MARKER_EXE, LNKREAD_EXE, SAMPLES_DIR.
+# lib.sh's variables: UNZIP32_DLL, MARKER_EXE, LNKREAD_EXE, SAMPLES_DIR, and
+# for single files LAUNCHER_EXE and SINGLE_FILE_EXE.
 
 # The Wine prefix's C: drive, as the scenarios' programs see it.
 c_drive() { printf '%s/drive_c' "${WINEPREFIX:-$(dirname "$WINE_RUN")/../build/wine}"; }
@@ -62,6 +63,29 @@ expect_lnk() {
         return 1
     fi
 }
+
+# expect_shortcuts NAME: the Desktop and Programs shortcuts NAME.lnk point at
+# writer.exe in C:\Program Files\NAME; both are removed afterwards.
+expect_shortcuts() {
+    local dir="C:\\Program Files\\$1" desktop programs
+    desktop=$(find "$(c_drive)/users" -path '*Desktop*' -name "$1.lnk" -print -quit)
+    programs=$(find "$(c_drive)/users" -path '*Programs*' -name "$1.lnk" -print -quit)
+    [ -n "$desktop" ] || fail "no Desktop shortcut"
+    [ -n "$programs" ] || fail "no Programs shortcut"
+    expect_lnk "$desktop" "$dir\\writer.exe" "$dir" || fail "Desktop shortcut"
+    expect_lnk "$programs" "$dir\\writer.exe" "$dir" || fail "Programs shortcut"
+    rm -f "$desktop" "$programs"
+}
+
+# make_single_file PKG FILE: the single file of package folder PKG, written by
+# the packager's writer.
+make_single_file() {
+    "$WINE_RUN" "$SINGLE_FILE_EXE" "$(winpath "$LAUNCHER_EXE")" "$(winpath "$1")" "$(winpath "$2")" ||
+        fail "no single file made of $1"
+}
+
+# launcher_folders: the folders single files unpack into, as they are now.
+launcher_folders() { find "$(c_drive)/users" -maxdepth 5 -type d -name 'setup-????????????????' | sort; }
 
 # fail MESSAGE
 fail() { echo "FAIL: $*"; exit 1; }

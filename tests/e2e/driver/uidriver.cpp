@@ -10,7 +10,8 @@
 // \r \n \t \\ as escapes; MS is an optional time limit in milliseconds):
 //   start PATH                 start a program (in the working folder; PATH has no escapes)
 //   folder PATH                working folder of programs started from now on (C:\ at first)
-//   window CLASS [MS]          wait for a visible window of the program; it becomes current
+//   window CLASS [MS]          wait for a visible window of the program, or of a program it
+//                              started; it becomes current
 //   box [MS]                   wait for a dialog box (message or input box); it becomes current
 //   no-window CLASS            no visible window of this class belongs to the program
 //   caption                    print the current window's caption
@@ -40,8 +41,11 @@
 //   dump                       list the current window's controls
 //   screenshot FILE            save the current window as it shows on the screen (BMP)
 //   kill                       end the program at once
+//   run COMMAND                run a command line to its end, its output with the driver's;
+//                              fails unless it exits with 0 within a minute
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cctype>
 #include <cstdio>
@@ -74,7 +78,7 @@ constexpr DWORD ERROR_ELEVATION_REQUIRED = 740;
 #endif
 
 struct WindowSearch {
-    DWORD pid;
+    std::vector<DWORD> pids;
     const std::wstring* cls;
     std::vector<HWND> found;
 };
@@ -219,6 +223,7 @@ private:
     std::vector<HWND> VisibleWindows(const std::wstring& cls) const;
     void Start(const std::wstring& path);
     void WaitForWindow(const std::wstring& cls, DWORD limit, const char* what);
+    void RunToEnd(std::wstring commandLine);
     void SendKeys(const std::string& keys);
     std::wstring FrameKind() const;
     std::wstring BoxText() const;
@@ -239,8 +244,29 @@ private:
     HWND current_ = nullptr;
 };
 
+// `root` and the processes it started, and those they started in turn.
+std::vector<DWORD> ProcessTree(DWORD root) {
+    std::vector<DWORD> tree{root};
+    platform::win32::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return tree;
+    std::vector<PROCESSENTRY32W> all;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        all.push_back(entry);
+    }
+    for (size_t i = 0; i < tree.size(); ++i) {
+        for (const PROCESSENTRY32W& process : all) {
+            if (process.th32ParentProcessID == tree[i] && process.th32ProcessID != tree[i]) {
+                tree.push_back(process.th32ProcessID);
+            }
+        }
+    }
+    return tree;
+}
+
 std::vector<HWND> Driver::VisibleWindows(const std::wstring& cls) const {
-    WindowSearch search{processId_, &cls, {}};
+    WindowSearch search{ProcessTree(processId_), &cls, {}};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -249,7 +275,9 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == search->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == *search->cls) {
+    bool ours = false;
+    for (DWORD p : search->pids) ours = ours || p == pid;
+    if (ours && IsWindowVisible(hwnd) && ClassOf(hwnd) == *search->cls) {
         search->found.push_back(hwnd);
     }
     return TRUE;
@@ -282,6 +310,27 @@ void Driver::Start(const std::wstring& path) {
         Fail("cannot start " + Utf8(path) + " (error " + std::to_string(GetLastError()) + ")");
     }
     std::printf("started %s\n", Utf8(path).c_str());
+}
+
+void Driver::RunToEnd(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info{};
+    std::fflush(stdout);
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        Fail("cannot run " + Utf8(commandLine) + " (error " + std::to_string(GetLastError()) + ")");
+    }
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    if (WaitForSingleObject(process.get(), kDefaultWaitMs) != WAIT_OBJECT_0) Fail("the command did not end in time");
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    if (code != 0) Fail("the command ended with " + std::to_string(code));
+    std::printf("ran %s\n", Utf8(commandLine).c_str());
 }
 
 void Driver::WaitForWindow(const std::wstring& cls, DWORD limit, const char* what) {
@@ -617,6 +666,8 @@ void Driver::Run(const std::string& command, std::istringstream& args) {
                         Utf8(ClassOf(child)).c_str(), r.left, r.top, r.right - r.left,
                         r.bottom - r.top, Visible(TextOf(child)).c_str());
         }
+    } else if (command == "run") {
+        RunToEnd(Rest(args, false));
     } else if (command == "kill") {
         if (process_) TerminateProcess(process_.get(), 255);
         std::printf("killed\n");

@@ -1,0 +1,123 @@
+#include "launcher/payload.h"
+
+#include <limits>
+
+#include "launcher/pe_image.h"
+#include "unzip32/entry_reader.h"
+#include "unzip32/path_sanitizer.h"
+
+namespace launcher {
+namespace {
+
+PayloadResult Damaged(std::string detail) { return {PayloadStatus::Damaged, std::move(detail)}; }
+
+PayloadResult WriteFailed(const std::string& name, const uz::os::Status& status) {
+    return {PayloadStatus::WriteFailed, name + ": " + uz::os::Describe(status)};
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// Hands the entry's output to its file and counts it toward the progress.
+class FileSink final : public uz::EntrySink {
+public:
+    FileSink(uz::os::OutputFile& file, uint64_t& done, Progress& progress)
+        : file_(file), done_(done), progress_(progress) {}
+    bool consume(const uint8_t* data, size_t n) override {
+        status_ = file_.write(data, n);
+        if (!status_.ok()) return false;
+        done_ += n;
+        stopped_ = !progress_.Unpacked(done_);
+        return !stopped_;
+    }
+    const uz::os::Status& status() const { return status_; }
+    bool stopped() const { return stopped_; }
+
+private:
+    uz::os::OutputFile& file_;
+    uint64_t& done_;
+    Progress& progress_;
+    uz::os::Status status_;
+    bool stopped_ = false;
+};
+
+}  // namespace
+
+bool IsPayloadFileName(const std::string& name) {
+    const uz::SafePath safe = uz::SanitizePath(name, uz::PathRules{.windows = true});
+    return !safe.refused() && safe.components.size() == 1 && safe.components[0] == name;
+}
+
+Payload::Payload(uz::ArchiveInput& program) : program_(program) {}
+Payload::~Payload() = default;
+
+PayloadResult Payload::Open() {
+    ImageLayout layout;
+    std::string problem;
+    if (!ReadImageLayout(program_, layout, problem)) return Damaged(problem);
+    if (layout.payloadSize() == 0) return Damaged("the package it carries is missing or cut short");
+    // The archive's offsets may count from the file's start (as the packager
+    // writes them) or from the archive's own (an archive simply appended):
+    // the reader sees the whole file up to the signature and finds out.
+    archive_ = std::make_unique<uz::SliceInput>(program_, 0, layout.payloadOffset() + layout.payloadSize());
+    const uz::DirectoryResult directory = uz::ReadCentralDirectory(*archive_, index_);
+    if (directory.error == uz::DirectoryError::NotZip || directory.error == uz::DirectoryError::Truncated)
+        return Damaged("the package it carries is missing or cut short");
+    if (directory.error != uz::DirectoryError::None)
+        return Damaged("the directory of the package it carries is damaged: " + directory.detail);
+    spans_ = uz::MapEntrySpans(index_);
+
+    totalSize_ = 0;
+    for (size_t i = 0; i < index_.entries.size(); ++i) {
+        const uz::Entry& entry = index_.entries[i];
+        if (entry.isDirectory()) return Damaged("the package holds a folder, " + entry.name);
+        if (!IsPayloadFileName(entry.name)) return Damaged("the package holds a file named " + entry.name);
+        if (entry.encrypted() || entry.aes) return Damaged(entry.name + " is encrypted");
+        if (entry.method != uz::zip::kMethodStored && entry.method != uz::zip::kMethodDeflated)
+            return Damaged(entry.name + " is packed in an unknown way");
+        if (spans_[i].duplicate || Find(entry.name.c_str()) != i) return Damaged("the package holds " + entry.name + " twice");
+        if (entry.size > std::numeric_limits<uint64_t>::max() - totalSize_)
+            return Damaged("the sizes of its files add up to more than any disk holds");
+        totalSize_ += entry.size;
+    }
+    for (const char* required : {kSetupProgram, kSetupFile}) {
+        if (Find(required) == FileCount()) return Damaged(std::string("the package holds no ") + required);
+    }
+    return {};
+}
+
+size_t Payload::Find(const char* name) const {
+    for (size_t i = 0; i < index_.entries.size(); ++i) {
+        if (SameName(index_.entries[i].name, name)) return i;
+    }
+    return index_.entries.size();
+}
+
+PayloadResult Payload::Unpack(size_t file, const uz::os::Path& folder, Progress& progress) {
+    const uz::Entry& entry = index_.entries[file];
+    uz::LocalHeader header;
+    std::string problem;
+    if (!uz::ReadLocalHeader(*archive_, entry, spans_[file].limit, header, problem))
+        return Damaged(entry.name + ": " + problem);
+
+    std::unique_ptr<uz::os::OutputFile> out;
+    if (const uz::os::Status made = uz::os::CreateOutputFile(folder, out); !made.ok()) return WriteFailed(entry.name, made);
+    FileSink sink(*out, done_, progress);
+    uz::EntryReader reader;
+    const uz::DataOutcome outcome =
+        reader.read(*archive_, entry, header.dataOffset, entry.compressedSize, nullptr, sink);
+    if (sink.stopped()) return {PayloadStatus::Stopped, {}};
+    if (outcome.error == uz::DataError::SinkFailed) return WriteFailed(entry.name, sink.status());
+    if (outcome.error != uz::DataError::None) return Damaged(entry.name + ": " + outcome.detail);
+    if (const uz::os::Status kept = out->commit(uz::os::Join(folder, entry.name), -1, -1); !kept.ok())
+        return WriteFailed(entry.name, kept);
+    return {};
+}
+
+}  // namespace launcher

@@ -1,0 +1,86 @@
+// The package a single-file installer carries: a ZIP archive of setup.exe,
+// unzip32.dll, Setup.ini and the application's archive, placed after the
+// program image (pe_image.h). It is read with the unzip library's own reader
+// (central directory, local headers, entry reader with its size and CRC
+// checks); nothing else reads it.
+//
+// Every file is unpacked under a temporary name and takes its own name only
+// once its size and CRC are right, so a folder never holds a file that
+// differs from what the publisher packed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "unzip32/archive_input.h"
+#include "unzip32/central_directory.h"
+#include "unzip32/entry_spans.h"
+#include "unzip32/os.h"
+
+namespace launcher {
+
+inline constexpr char kSetupProgram[] = "setup.exe";
+inline constexpr char kSetupFile[] = "Setup.ini";
+inline constexpr char kUnzipLibrary[] = "unzip32.dll";
+
+// Whether the payload may carry a file of this UTF-8 name: one component
+// that Windows keeps exactly as it is (no folder, drive, stream, reserved
+// device name, trailing dot or blank, or character it refuses).
+bool IsPayloadFileName(const std::string& name);
+
+enum class PayloadStatus {
+    Ok,
+    Damaged,      // the payload is not what was packed (a cut or spoilt download)
+    WriteFailed,  // a file could not be written
+    Stopped,      // the caller stopped the unpacking
+};
+
+struct PayloadResult {
+    PayloadStatus status = PayloadStatus::Ok;
+    std::string detail;  // UTF-8: what is wrong, naming the file concerned
+    bool ok() const { return status == PayloadStatus::Ok; }
+};
+
+// Told the bytes unpacked so far, over all files, as they come out.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // False stops the unpacking.
+    virtual bool Unpacked(uint64_t done) = 0;
+};
+
+class Payload {
+public:
+    // `program` is the program file holding the payload; it must outlive this object.
+    explicit Payload(uz::ArchiveInput& program);
+    ~Payload();
+    Payload(const Payload&) = delete;
+    Payload& operator=(const Payload&) = delete;
+
+    // Finds the archive after the image and checks its directory: only plain
+    // file names (no folders, no paths), each once, stored or deflated and
+    // not encrypted, setup.exe and Setup.ini among them. Damaged otherwise.
+    PayloadResult Open();
+
+    size_t FileCount() const { return index_.entries.size(); }
+    const std::string& FileName(size_t file) const { return index_.entries[file].name; }
+    // The index of the file named `name` (compared as Windows does, without case).
+    size_t Find(const char* name) const;
+    uint64_t TotalSize() const { return totalSize_; }
+
+    // Writes `file` into `folder` under its own name. A file that fails
+    // leaves nothing behind.
+    PayloadResult Unpack(size_t file, const uz::os::Path& folder, Progress& progress);
+
+private:
+    uz::ArchiveInput& program_;
+    std::unique_ptr<uz::ArchiveInput> archive_;
+    uz::ArchiveIndex index_;
+    std::vector<uz::EntrySpan> spans_;
+    uint64_t totalSize_ = 0;
+    uint64_t done_ = 0;
+};
+
+}  // namespace launcher

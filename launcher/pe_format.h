@@ -1,0 +1,54 @@
+// The parts of the PE/COFF format that place a payload after a program
+// image: the MS-DOS header's pointer to the PE headers, the COFF file header,
+// the optional header's data directories and the section table. Field names
+// are those of the format's description; offsets count from the start of the
+// structure they belong to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace launcher::pe {
+
+// MS-DOS header.
+constexpr uint16_t kDosMagic = 0x5A4D;       // e_magic, "MZ"
+constexpr size_t kDosHeaderSize = 64;
+constexpr size_t kDosLfanewOffset = 0x3C;    // e_lfanew: file offset of the PE signature
+
+// PE signature, then the COFF file header:
+//   u16 Machine, u16 NumberOfSections, u32 TimeDateStamp,
+//   u32 PointerToSymbolTable, u32 NumberOfSymbols,
+//   u16 SizeOfOptionalHeader, u16 Characteristics.
+constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr size_t kPeSignatureSize = 4;
+constexpr size_t kCoffHeaderSize = 20;
+constexpr size_t kNumberOfSectionsOffset = 2;
+constexpr size_t kSizeOfOptionalHeaderOffset = 16;
+// The loader refuses an image with more sections than this.
+constexpr uint16_t kMaxNumberOfSections = 96;
+
+// Optional header. Magic tells PE32 from PE32+; the two differ in where the
+// data directories start.
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr size_t kSizeOfHeadersOffset = 60;
+constexpr size_t kPe32NumberOfRvaAndSizesOffset = 92;
+constexpr size_t kPe32PlusNumberOfRvaAndSizesOffset = 108;
+// Each data directory: u32 VirtualAddress, u32 Size.
+constexpr size_t kDataDirectorySize = 8;
+// The certificate table (Authenticode signatures). Unlike every other data
+// directory, its VirtualAddress is a file offset: the table is not loaded.
+constexpr uint32_t kCertificateTableIndex = 4;
+// Entries of the certificate table start on 8-byte boundaries, the table's
+// own start included; a signing tool pads the file to one before appending.
+constexpr uint64_t kCertificateAlignment = 8;
+
+// Section header:
+//   u8[8] Name, u32 VirtualSize, u32 VirtualAddress, u32 SizeOfRawData,
+//   u32 PointerToRawData, u32 PointerToRelocations, u32 PointerToLinenumbers,
+//   u16 NumberOfRelocations, u16 NumberOfLinenumbers, u32 Characteristics.
+constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kSizeOfRawDataOffset = 16;
+constexpr size_t kPointerToRawDataOffset = 20;
+
+}  // namespace launcher::pe

@@ -1,0 +1,59 @@
+#include "launcher/win32/application_name.h"
+
+#include "common/failure.h"
+#include "installer/setup_file.h"
+#include "platform/platform.h"
+#include "platform/win32/win32_services.h"
+
+namespace launcher::win32 {
+
+namespace {
+
+// The file system as setup.exe will see it from the unpacked folder. The
+// reader only opens Setup.ini there; it neither lists nor creates.
+class UnpackedFiles final : public platform::FileSystem {
+public:
+    explicit UnpackedFiles(std::wstring folder) : folder_(std::move(folder)) {}
+    std::wstring ProgramFolder() override { return folder_; }
+    std::unique_ptr<platform::TextReader> OpenText(const std::wstring& path) override {
+        return platform::win32::OpenTextFile(path);
+    }
+    std::wstring Dir(const std::wstring&, int) override { return {}; }
+    void MkDir(const std::wstring& path) override {
+        common::Raise(common::FailureNumber::PermissionDenied, L"the launcher creates no folder: " + path);
+    }
+
+private:
+    std::wstring folder_;
+};
+
+// Binds the services the reader needs, the file system and the ANSI code
+// page, for its lifetime.
+class ReaderServices {
+public:
+    explicit ReaderServices(std::wstring folder) : files_(std::move(folder)), previous_(platform::Current()) {
+        platform::Bind(platform::Services{.files = &files_, .ansi = &ansi_});
+    }
+    ReaderServices(const ReaderServices&) = delete;
+    ReaderServices& operator=(const ReaderServices&) = delete;
+    ~ReaderServices() { platform::Bind(previous_); }
+
+private:
+    UnpackedFiles files_;
+    platform::win32::Win32AnsiText ansi_;
+    platform::Services previous_;
+};
+
+}  // namespace
+
+std::wstring ApplicationName(const std::wstring& folder) {
+    const ReaderServices services(folder);
+    try {
+        return installer::LastSetupValue(installer::SetupKey::Application).value_or(std::wstring());
+    } catch (const common::Failure&) {
+        // setup.exe reports what is wrong with the file; the window just goes unnamed.
+        return {};
+    }
+}
+
+}  // namespace launcher::win32

@@ -1,0 +1,13 @@
+// The application's name for the unpacking window: the APPLICATION line of
+// the unpacked Setup.ini, read by the installer's own reader as setup.exe
+// will read it.
+#pragma once
+
+#include <string>
+
+namespace launcher::win32 {
+
+// Empty when the file has no such line or cannot be read.
+std::wstring ApplicationName(const std::wstring& folder);
+
+}  // namespace launcher::win32

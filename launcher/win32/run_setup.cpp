@@ -1,0 +1,33 @@
+#include "launcher/win32/run_setup.h"
+
+#include <windows.h>
+
+#include "platform/win32/handles.h"
+
+namespace launcher::win32 {
+
+bool RunAndWait(const std::wstring& program, unsigned long& exitCode, unsigned long& error) {
+    // The working folder stays the launcher's: a program setup.exe starts
+    // inherits it, and a working folder inside the unpacked folder would keep
+    // that folder from being removed.
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        error = GetLastError();
+        return false;
+    }
+    const platform::win32::UniqueHandle process(started.hProcess);
+    const platform::win32::UniqueHandle thread(started.hThread);
+    DWORD code = 0;
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &code)) {
+        error = GetLastError();
+        return false;
+    }
+    exitCode = code;
+    return true;
+}
+
+}  // namespace launcher::win32

@@ -1,0 +1,171 @@
+#include "packer/bundle.h"
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "common/failure.h"
+#include "installer/setup_file.h"
+#include "launcher/payload.h"
+#include "launcher/pe_format.h"
+#include "launcher/pe_image.h"
+#include "packer/app_tree.h"
+#include "packer/pack_error.h"
+#include "packer/package_services.h"
+#include "packer/text.h"
+#include "packer/zip_writer.h"
+#include "unzip32/byte_reader.h"
+#include "unzip32/central_directory.h"
+
+namespace packer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A file that is removed when its owner goes, unless kept.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        std::error_code ignored;
+        if (!kept_) fs::remove(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+    void Keep() { kept_ = true; }
+
+private:
+    fs::path path_;
+    bool kept_ = false;
+};
+
+std::string ReadWhole(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw PackError("cannot open " + QuotedPath(file));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw PackError("cannot read " + QuotedPath(file));
+    return bytes;
+}
+
+// The launcher's image, with nothing after it for the payload to follow.
+std::string LauncherImage(const fs::path& launcher) {
+    const std::string bytes = ReadWhole(launcher);
+    uz::MemoryInput input(bytes);
+    launcher::ImageLayout layout;
+    std::string problem;
+    if (!launcher::ReadImageLayout(input, layout, problem))
+        throw PackError(QuotedPath(launcher) + " is not the launcher program: " + problem);
+    if (layout.certificateSize != 0 || layout.payloadSize() != 0)
+        throw PackError(QuotedPath(launcher) +
+                        " carries data after its program image (a signature or a payload): give the launcher"
+                        " as it was built");
+    return bytes;
+}
+
+// The archive's name, as setup.exe will read it from Setup.ini.
+std::string ArchiveName(const fs::path& packageDir, Host& host) {
+    std::optional<std::wstring> value;
+    try {
+        PackageServices services(host, host.TextOf(packageDir));
+        value = installer::LastSetupValue(installer::SetupKey::ZipFile);
+    } catch (const common::Failure& failure) {
+        throw PackError("cannot read Setup.ini in " + QuotedPath(packageDir) + ": " + ToUtf8(failure.Description()));
+    }
+    if (!value) throw PackError("Setup.ini in " + QuotedPath(packageDir) + " names no archive (no ZIPFILE line)");
+    const std::string name = ToUtf8(*value);
+    if (!launcher::IsPayloadFileName(name))
+        throw PackError("ZIPFILE " + Quoted(*value) + " is not a plain file name: the single file carries only"
+                        " files beside setup.exe");
+    return name;
+}
+
+// The package's files with their names in the payload, found in the folder
+// without case, as Windows finds them.
+std::vector<AppEntry> PackageFiles(const fs::path& packageDir, const std::string& archiveName) {
+    const std::vector<AppEntry> present = CollectAppTree(packageDir);
+    std::vector<AppEntry> files;
+    for (const char* name : {launcher::kSetupFile, archiveName.c_str(), launcher::kSetupProgram, launcher::kUnzipLibrary}) {
+        const std::wstring wanted = LowerCase(FromUtf8(name));
+        for (const AppEntry& file : files) {
+            if (LowerCase(FromUtf8(file.name)) == wanted)
+                throw PackError("ZIPFILE names " + std::string(name) + ", another file of the package");
+        }
+        const AppEntry* found = nullptr;
+        for (const AppEntry& entry : present) {
+            if (!entry.directory && LowerCase(FromUtf8(entry.name)) == wanted) found = &entry;
+        }
+        if (!found) throw PackError(std::string(name) + " is missing from " + QuotedPath(packageDir));
+        files.push_back(AppEntry{name, found->source, false, found->modified});
+    }
+    return files;
+}
+
+// Our archive writer counts offsets from the archive's start. In the single
+// file they count from the file's start, as in any self-extracting archive:
+// readers that do not look for bytes before an archive then read it too
+// (Info-ZIP's unzip warns about them).
+void CountOffsetsFromFileStart(std::string& archive, uint64_t before) {
+    uz::MemoryInput input(archive);
+    uz::ArchiveIndex index;
+    if (uz::ReadCentralDirectory(input, index).error != uz::DirectoryError::None || index.prefixSize != 0)
+        throw PackError("the archive just written cannot be read back");
+    const auto patch = [&archive, before](size_t at, uint64_t offset) {
+        if (offset + before > std::numeric_limits<uint32_t>::max())
+            throw PackError("the single file grows past 4 GiB, which its archive cannot hold without Zip64");
+        const auto value = static_cast<uint32_t>(offset + before);
+        for (size_t i = 0; i < 4; ++i) archive[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    // The directory was read whole above: every record lies within the bytes.
+    size_t record = static_cast<size_t>(index.directoryOffset);
+    for (const uz::Entry& entry : index.entries) {
+        uz::ByteReader lengths(std::string_view(archive).substr(record + uz::zip::kCentralNameLengthOffset, 6));
+        const size_t variable = size_t{lengths.u16()} + lengths.u16() + lengths.u16();
+        patch(record + uz::zip::kCentralLocalHeaderOffsetOffset, entry.localHeaderOffset);
+        record += uz::zip::kCentralHeaderSize + variable;
+    }
+    // Our writer leaves no archive comment: the end record closes the archive.
+    patch(archive.size() - uz::zip::kEndOfDirSize + uz::zip::kEndDirectoryOffsetOffset, index.directoryOffset);
+}
+
+}  // namespace
+
+void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const fs::path& output, Host& host) {
+    const std::string image = LauncherImage(launcher);
+    const std::vector<AppEntry> files = PackageFiles(packageDir, ArchiveName(packageDir, host));
+
+    TemporaryFile archive(fs::path(output) += ".payload");
+    {
+        ZipWriter writer(archive.path());
+        for (const AppEntry& file : files) writer.AddFile(file.name, file.source, ToDosTime(file.modified));
+        writer.Finish();
+    }
+    std::string payload = ReadWhole(archive.path());
+
+    // Zeros before the archive make the file end on the boundary a signature
+    // starts at: a signing tool then appends it right after the archive's end
+    // record, and the end record stays the last thing before the signature.
+    const uint64_t end = image.size() + payload.size();
+    const std::string padding((launcher::pe::kCertificateAlignment - end % launcher::pe::kCertificateAlignment) %
+                                  launcher::pe::kCertificateAlignment,
+                              '\0');
+    CountOffsetsFromFileStart(payload, image.size() + padding.size());
+    TemporaryFile written(fs::path(output) += ".part");
+    {
+        std::ofstream out(written.path(), std::ios::binary | std::ios::trunc);
+        out << image << padding << payload;
+        out.close();
+        if (!out) throw PackError("cannot write " + QuotedPath(written.path()));
+    }
+    std::error_code error;
+    fs::rename(written.path(), output, error);
+    if (error) throw PackError("cannot write " + QuotedPath(output) + ": " + error.message());
+    written.Keep();
+}
+
+}  // namespace packer
