@@ -22,6 +22,9 @@ public:
     void MkDir(const std::wstring& path) override {
         common::Raise(common::FailureNumber::PermissionDenied, L"the launcher creates no folder: " + path);
     }
+    std::wstring FullPath(const std::wstring& path) override {
+        common::Raise(common::FailureNumber::InvalidCall, L"the launcher completes no folder name: " + path);
+    }
 
 private:
     std::wstring folder_;
