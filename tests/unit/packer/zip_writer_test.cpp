@@ -1,5 +1,5 @@
 // The archive writer's output read back by python3's zipfile module and by our
-// own unzip library, and its MS-DOS timestamps.
+// own unzip library, and its timestamps.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,12 +8,13 @@
 #include <time.h>
 
 #include "common/truth.h"
-#include "packer/app_tree.h"
+#include "packer/block_deflate.h"
 #include "packer/archive_listing.h"
 #include "packer/dos_time.h"
 #include "packer/host.h"
 #include "packer/pack_error.h"
 #include "packer/package_services.h"
+#include "packer/write_archive.h"
 #include "packer_fixture.h"
 #include "unzip/unzip_files.h"
 #include "zip_builder.h"
@@ -52,7 +53,7 @@ const TimeCase kTimes[] = {
 
 using DosTimeTest = UtcZone;
 
-TEST_F(DosTimeTest, LocalTimeInTheFormatsFieldsWithinItsRange) {
+TEST_F(DosTimeTest, UtcInTheFormatsFieldsWithinItsRange) {
     for (const TimeCase& c : kTimes) {
         const packer::DosTime got = packer::ToDosTime(c.moment);
         EXPECT_EQ(got.date, c.date) << c.moment;
@@ -78,10 +79,11 @@ class AppFolder : public UtcZone {
 protected:
     void SetUp() override {
         UtcZone::SetUp();
-        WriteFile(app() / "big.txt", Text(200 * 1024));  // several deflate chunks
+        // Three blocks each, deflated and stored.
+        WriteFile(app() / "big.txt", Text(2 * packer::BlockDeflater::kBlockSize + 1000));
         WriteFile(app() / "caf\xC3\xA9.txt", "cr\xC3\xA8me");
         WriteFile(app() / "empty.txt", "");
-        WriteFile(app() / "noise.bin", Noise(100 * 1024));
+        WriteFile(app() / "noise.bin", Noise(2 * packer::BlockDeflater::kBlockSize + 1000));
         WriteFile(app() / "sub" / "dir" / "\xC3\xBC.txt", "umlaut");
         fs::create_directories(app() / "empty");
         for (const auto& entry : fs::recursive_directory_iterator(app())) SetModified(entry.path(), k2001);
@@ -137,6 +139,9 @@ TEST_F(AppFolder, OurLibraryTestsAndExtractsEveryFile) {
     tester.TestZip(common::kTrue);
     EXPECT_EQ(tester.Unzip(), 0) << tester.GetLastMessage().size();
 
+    // Installed in another time zone, the files keep their moments.
+    setenv("TZ", "JST-9", 1);
+    tzset();
     unzip::UnzipFiles extractor;
     extractor.ZipFileName(host.TextOf(zip()));
     extractor.ExtractDir(host.TextOf(folder.path() / "out"));
@@ -149,9 +154,17 @@ TEST_F(AppFolder, OurLibraryTestsAndExtractsEveryFile) {
         } else {
             ++files;
             EXPECT_EQ(ReadFile(copy), ReadFile(entry.path())) << copy;
+            EXPECT_EQ(fs::last_write_time(copy), fs::last_write_time(entry.path())) << copy;
         }
     }
     EXPECT_EQ(files, 5u);
+}
+
+TEST_F(AppFolder, TheSameArchiveWhateverTheNumberOfThreads) {
+    packer::WriteArchive(app(), zip(), {.threads = 1});
+    const std::string one = ReadFile(zip());
+    packer::WriteArchive(app(), zip(), {.threads = 3});
+    EXPECT_EQ(ReadFile(zip()), one);
 }
 
 TEST_F(AppFolder, ListingNamesEveryEntryInOrder) {
