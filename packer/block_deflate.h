@@ -3,10 +3,12 @@
 // Each file is cut into blocks of kBlockSize. A block after the first is
 // deflated with the 32 KiB before it as its dictionary, and every block but a
 // file's last ends with a sync flush, so that the blocks' output joined is one
-// deflate stream, nearly as small as the file deflated at once. The first
-// block decides the file's method: when deflate does not save 1 % of it, the
-// whole file is stored and no other block of it is deflated. The output
-// depends on the files alone, never on the number of threads.
+// deflate stream, nearly as small as the file deflated at once. A file of one
+// block is stored when deflating it does not save 1 %: its bytes are at hand.
+// A larger file is first tried in small samples spread over it (the fastest
+// level, a few percent of its first block's work): when none of them shrinks,
+// the whole file is stored without being deflated. The output depends on the
+// files alone, never on the number of threads.
 //
 // Blocks come back on the caller's thread in the files' order. Workers run at
 // most a few blocks each ahead of the caller, so memory stays bounded

@@ -84,6 +84,8 @@ protected:
         WriteFile(app() / "caf\xC3\xA9.txt", "cr\xC3\xA8me");
         WriteFile(app() / "empty.txt", "");
         WriteFile(app() / "noise.bin", Noise(2 * packer::BlockDeflater::kBlockSize + 1000));
+        // Incompressible at its start only: deflated all the same.
+        WriteFile(app() / "mixed.bin", Noise(packer::BlockDeflater::kBlockSize) + Text(3 * packer::BlockDeflater::kBlockSize));
         WriteFile(app() / "sub" / "dir" / "\xC3\xBC.txt", "umlaut");
         fs::create_directories(app() / "empty");
         for (const auto& entry : fs::recursive_directory_iterator(app())) SetModified(entry.path(), k2001);
@@ -123,6 +125,7 @@ TEST_F(AppFolder, PythonReadsNamesFlagsTimesAndBytesBack) {
               "caf\xC3\xA9.txt|1|2001-02-03 04:05:06|0|same\n"
               "empty/|0|2001-02-03 04:05:06|0|-\n"
               "empty.txt|0|1980-01-01 00:00:00|0|same\n"
+              "mixed.bin|0|2001-02-03 04:05:06|8|same\n"
               "noise.bin|0|2001-02-03 04:05:06|0|same\n"
               "sub/|0|2001-02-03 04:05:06|0|-\n"
               "sub/dir/|0|2001-02-03 04:05:06|0|-\n"
@@ -157,13 +160,16 @@ TEST_F(AppFolder, OurLibraryTestsAndExtractsEveryFile) {
             EXPECT_EQ(fs::last_write_time(copy), fs::last_write_time(entry.path())) << copy;
         }
     }
-    EXPECT_EQ(files, 5u);
+    EXPECT_EQ(files, 6u);
 }
 
 TEST_F(AppFolder, TheSameArchiveWhateverTheNumberOfThreads) {
-    packer::WriteArchive(app(), zip(), {.threads = 1});
+    packer::ArchiveOptions options;
+    options.threads = 1;
+    packer::WriteArchive(app(), zip(), options);
     const std::string one = ReadFile(zip());
-    packer::WriteArchive(app(), zip(), {.threads = 3});
+    options.threads = 3;
+    packer::WriteArchive(app(), zip(), options);
     EXPECT_EQ(ReadFile(zip()), one);
 }
 
@@ -174,7 +180,7 @@ TEST_F(AppFolder, ListingNamesEveryEntryInOrder) {
     std::vector<std::wstring> names;
     for (const auto& entry : listing.entries) names.push_back(entry.name);
     EXPECT_EQ(names, (std::vector<std::wstring>{L"big.txt", L"caf\u00E9.txt", L"empty/",
-                                                L"empty.txt", L"noise.bin", L"sub/", L"sub/dir/",
+                                                L"empty.txt", L"mixed.bin", L"noise.bin", L"sub/", L"sub/dir/",
                                                 L"sub/dir/\u00FC.txt"}));
 }
 
@@ -183,6 +189,7 @@ TEST_F(AppFolder, ListingNamesEveryEntryInOrder) {
 TEST_F(AppFolder, ListingOfCutOrDamagedArchivesReportsAProblem) {
     WriteFile(app() / "big.txt", "small now");
     fs::remove(app() / "noise.bin");
+    fs::remove(app() / "mixed.bin");
     packer::WriteArchive(app(), zip());
     const std::string whole = ReadFile(zip());
     for (size_t size = 0; size < whole.size(); ++size) {
