@@ -1,5 +1,6 @@
 #include "packer/command_line.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -84,11 +85,14 @@ int Check(const Arguments&, Host&, std::ostream&, std::ostream&);
 
 const CommandSpec kCommands[] = {
     {"build", kBuild, "APPDIR OUTDIR", 2,
-     "writes OUTDIR/Setup.zip from APPDIR and OUTDIR/Setup.ini, copies setup.exe and\n"
-     "unzip32.dll in, and checks the package; nothing is written when the check finds errors.",
+     "writes OUTDIR/Setup.zip from APPDIR and OUTDIR/Setup.ini, copies\n"
+     "setup.exe and unzip32.dll in and checks the package; nothing is written when\n"
+     "the package or the options have errors.",
      Build},
     {"check", kCheck, "DIR", 1,
-     "reports, as Setup.ini:LINE: error|warning: ..., what would go wrong at install time.", Check},
+     "reports, as Setup.ini:LINE: error|warning: ..., what would go\n"
+     "wrong at install time.",
+     Check},
 };
 
 std::string Usage() {
@@ -97,8 +101,9 @@ std::string Usage() {
         text += std::string(text.empty() ? "usage: " : "       ") + "setup-pack " + command.name +
                 " " + command.operands + " [options]\n";
     }
+    text += "       setup-pack --help | --version\n";
     for (const CommandSpec& command : kCommands) {
-        text += std::string("\n") + command.name + " " + command.summary + " Options:\n";
+        text += std::string("\n") + command.name + " " + command.operands + ": " + command.summary + "\n";
         for (const OptionSpec& option : kOptions) {
             if (!(option.commands & command.bit)) continue;
             std::string left = std::string("  ") + option.name + (option.value ? std::string(" ") + option.value : "");

@@ -55,6 +55,7 @@ enum class Change {
     NestedArchive, // the application folder zipped with its own folder on top
     Encrypted,     // every file entry flagged as encrypted
     OtherFiles,    // a library and an old archive beside the package's files
+    Prefixed,      // a program's bytes before the archive, as in a self-extractor
 };
 
 struct Expect {
@@ -210,6 +211,8 @@ const Case kCases[] = {
     {"DeviceNameInArchive", kGood, Change::None,
      {{kZip, 0, kError, "entry \"docs/con.txt\": \"con.txt\" is a device name", "name-device-name"}},
      {"docs/con.txt"}},
+    {"DeviceNameInPrefixedArchive", kGood, Change::Prefixed,
+     {{kZip, 0, kError, "\"aux\" is a device name", "name-device-name"}}, {"aux"}},
     {"ReservedCharacterInArchive", kGood, Change::None,
      {{kZip, 0, kError, "installs it with \"_\" in its place", "name-reserved-character"}}, {"a<b.txt"}},
     {"ColonInArchive", kGood, Change::None, {{kZip, 0, kError, "holds a colon", "name-colon"}},
@@ -248,6 +251,9 @@ protected:
         if (c.change != Change::NoSetupExe) WriteFile(package / "setup.exe", "MZ");
         if (c.change != Change::NoLibrary) WriteFile(package / "unzip32.dll", "MZ");
         if (c.change == Change::NoArchive) fs::remove(package / "Setup.zip");
+        if (c.change == Change::Prefixed) {
+            WriteFile(package / "Setup.zip", std::string(4096, 'M') + ReadFile(package / "Setup.zip"));
+        }
         if (c.change == Change::OtherFiles) {
             WriteFile(package / "version.dll", "MZ");
             WriteFile(package / "Old.zip", "PK");
@@ -301,7 +307,9 @@ TEST_P(PackageCheck, ReportsWhatWouldGoWrong) {
         EXPECT_EQ(findings[i].severity, c.expected[i].severity) << all;
         EXPECT_NE(findings[i].message.find(c.expected[i].text), std::string::npos)
             << "expected \"" << c.expected[i].text << "\" in\n" << all;
-        if (c.expected[i].code) EXPECT_EQ(findings[i].code, c.expected[i].code) << all;
+        if (c.expected[i].code) {
+            EXPECT_EQ(findings[i].code, c.expected[i].code) << all;
+        }
     }
 }
 
@@ -310,19 +318,21 @@ INSTANTIATE_TEST_SUITE_P(Messages, PackageCheck, ::testing::ValuesIn(kCases),
 
 struct ExitCase {
     std::vector<Severity> severities;
+    bool strict;
     int code;
 };
 
 TEST(PackageCheckExit, ErrorsOutrankWarnings) {
     const ExitCase cases[] = {
-        {{}, 0},
-        {{Severity::Warning}, 1},
-        {{Severity::Warning, Severity::Error, Severity::Warning}, 2},
+        {{}, false, 0},
+        {{Severity::Warning}, false, 1},
+        {{Severity::Warning}, true, 2},
+        {{Severity::Warning, Severity::Error, Severity::Warning}, false, 2},
     };
     for (const ExitCase& c : cases) {
         std::vector<packer::Finding> findings;
-        for (Severity s : c.severities) findings.push_back({kIni, 1, s, "x"});
-        EXPECT_EQ(packer::ExitCodeOf(findings), c.code);
+        for (Severity s : c.severities) findings.push_back({kIni, 1, s, "code", "x"});
+        EXPECT_EQ(packer::ExitCodeOf(findings, c.strict), c.code);
     }
 }
 
@@ -335,6 +345,15 @@ TEST(PackageCheckCommand, PrintsFileLineAndSeverity) {
     EXPECT_EQ(out.str().rfind("Setup.ini:4: error: the archive \"Setup.zip\" is not", 0), 0u) << out.str();
     EXPECT_NE(out.str().find("\nSetup.ini:7: error: AUTOLAUNCH value"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("\nsetup.exe: error: missing from the package folder\n"), std::string::npos);
+
+    // The same as one JSON object, which python reads; quotes in messages escaped.
+    int status = 0;
+    const std::string read = packer_test::Capture(
+        "'" SETUP_PACK "' check --json '" + folder.path().string() + "' | python3 -c '"
+        "import json, sys; d = json.load(sys.stdin); f = d[\"findings\"]; "
+        "print(d[\"errors\"], d[\"warnings\"], f[1][\"line\"], f[1][\"code\"], f[0][\"message\"][:14])'",
+        status);
+    EXPECT_EQ(read, "4 0 7 autolaunch-type-mismatch the archive \"S\n");
 }
 
 }  // namespace
