@@ -10,16 +10,17 @@ what an application installed by setup.exe looks like, about 150 MiB in
   media/  random bytes: already compressed pictures, sounds, archives
   one large data file of mixed blocks, and one large random one
 Deterministic for a given Wine: the same bytes on every run."""
-import os, random, shutil, sys
+import os, shutil, sys
+
+from synthetic import Synthetic
 
 out = sys.argv[1]
 complete = out.rstrip('/') + '.complete'  # beside the folder, not packed with it
 if os.path.exists(complete):
     sys.exit(0)
 shutil.rmtree(out, ignore_errors=True)
-rng = random.Random(20261211)
-words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 10)))
-         for _ in range(4000)]
+made = Synthetic(20261211, 4000)
+rng, text, binary = made.rng, made.text, made.binary
 
 def write(path, data):
     path = os.path.join(out, path)
@@ -27,21 +28,9 @@ def write(path, data):
     with open(path, 'wb') as f:
         f.write(data)
 
-def text(n):
-    parts, size = [], 0
-    while size < n:
-        line = ' '.join(rng.choice(words) for _ in range(rng.randint(3, 14))) + '\n'
-        parts.append(line)
-        size += len(line)
-    return ''.join(parts).encode()[:n]
-
 def html(n):
     body = text(n).decode().replace('\n', '</p>\n<p>')
     return ('<html><head><title>Help</title></head><body><p>' + body + '</p></body></html>\n').encode()
-
-def binary(n):
-    block = rng.randbytes(n // 2)
-    return block + bytes((i * 7) & 0xFF for i in range(n - len(block)))
 
 wine = '/usr/lib/i386-linux-gnu/wine/i386-windows'
 taken = 0

@@ -7,14 +7,7 @@
 # ratios to the fastest and the smallest other. setup-pack's time includes
 # the check it ends with (the whole archive tested by our unzip library),
 # which is also timed on its own. Needs GNU time (/usr/bin/time).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
-work=$root/build/bench
-mkdir -p "$work"
-runs=${RUNS:-3}
-
-cmake --preset native >/dev/null
+. "$(dirname "$0")/common.sh"
 cmake --build --preset native --target setup-pack -j2 >/dev/null
 python3 bench/make_app.py "$work/app"
 printf 'MZ' > "$work/setup.exe"
