@@ -1,6 +1,8 @@
 #include "packer/progress.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace packer {
 
@@ -23,18 +25,21 @@ Progress::Progress(std::ostream& out, bool terminal, size_t files, uint64_t byte
     : out_(out), shown_(terminal && (bytes >= kBigBytes || files >= kBigFiles)), files_(files),
       bytes_(bytes) {}
 
+// Blanks rather than an escape sequence: the Windows console shows those as text.
 Progress::~Progress() {
-    if (printed_) out_ << "\r\x1b[K" << std::flush;
+    if (width_ > 0) out_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
 }
 
 void Progress::Advance(size_t files, uint64_t bytes) {
     if (!shown_) return;
     const auto now = std::chrono::steady_clock::now();
-    if (printed_ && now - last_ < kInterval) return;
+    if (width_ > 0 && now - last_ < kInterval) return;
     last_ = now;
-    printed_ = true;
-    out_ << "\rsetup-pack: packing " << files << "/" << files_ << " files, " << Mebibytes(bytes)
-         << "/" << Mebibytes(bytes_) << " MiB" << std::flush;
+    const std::string line = "setup-pack: packing " + std::to_string(files) + "/" +
+                             std::to_string(files_) + " files, " + Mebibytes(bytes) + "/" +
+                             Mebibytes(bytes_) + " MiB";
+    out_ << '\r' << line << std::string(width_ > line.size() ? width_ - line.size() : 0, ' ') << std::flush;
+    width_ = std::max(width_, line.size());
 }
 
 }  // namespace packer

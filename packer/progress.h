@@ -25,7 +25,7 @@ private:
     size_t files_;
     uint64_t bytes_;
     std::chrono::steady_clock::time_point last_{};
-    bool printed_ = false;
+    size_t width_ = 0;  // of the longest line printed
 };
 
 }  // namespace packer
