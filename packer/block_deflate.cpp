@@ -219,16 +219,25 @@ BlockDeflater::BlockDeflater(std::vector<FileToPack> files, unsigned threads)
     }
     threads = std::max(1u, threads);
     s.limit = kBlocksAheadPerThread * threads;
-    for (unsigned i = 0; i < threads; ++i) s.workers.emplace_back([&s] { s.Work(); });
+    try {
+        for (unsigned i = 0; i < threads; ++i) s.workers.emplace_back([&s] { s.Work(); });
+    } catch (...) {
+        Stop();  // the workers started so far
+        throw;
+    }
 }
 
-BlockDeflater::~BlockDeflater() {
+BlockDeflater::~BlockDeflater() { Stop(); }
+
+void BlockDeflater::Stop() {
     {
         std::lock_guard lock(shared_->mutex);
         shared_->stop = true;
     }
     shared_->changed.notify_all();
-    for (std::thread& worker : shared_->workers) worker.join();
+    for (std::thread& worker : shared_->workers) {
+        if (worker.joinable()) worker.join();
+    }
 }
 
 bool BlockDeflater::Next(PackedBlock& block) {

@@ -54,6 +54,8 @@ public:
     bool Next(PackedBlock& block);
 
 private:
+    void Stop();
+
     struct Shared;
     std::unique_ptr<Shared> shared_;
 };

@@ -214,4 +214,22 @@ TEST_F(AppFolder, AFailedArchiveLeavesNoFileBehind) {
     EXPECT_FALSE(fs::exists(zip()));
 }
 
+// A file that grows or shrinks after it was listed fails on a compressing
+// thread; the failure reaches the caller and no archive is left.
+TEST_F(AppFolder, AFileChangedWhilePackedFails) {
+    for (const int64_t change : {-1, +1}) {
+        std::vector<packer::AppEntry> entries = packer::CollectAppTree(app());
+        for (packer::AppEntry& entry : entries) {
+            if (entry.name == "big.txt") entry.size = static_cast<uint64_t>(static_cast<int64_t>(entry.size) + change);
+        }
+        try {
+            packer::WriteArchive(entries, zip());
+            ADD_FAILURE() << change;
+        } catch (const packer::PackError& e) {
+            EXPECT_NE(std::string(e.what()).find("changed while it was being packed"), std::string::npos);
+        }
+        EXPECT_FALSE(fs::exists(zip()));
+    }
+}
+
 }  // namespace
