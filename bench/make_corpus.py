@@ -2,26 +2,15 @@
   many.zip   a few thousand mixed text and binary files (deflated, some stored)
   large.zip  one file of several hundred MiB of mixed content (deflated, Zip64)
 Deterministic: the same bytes on every run."""
-import os, random, sys, zipfile
+import os, sys, zipfile
+
+from synthetic import Synthetic
 
 out = sys.argv[1]
 large_mib = int(sys.argv[2]) if len(sys.argv) > 2 else 400
 os.makedirs(out, exist_ok=True)
-rng = random.Random(20261207)
-words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 10))) for _ in range(5000)]
-
-def text(n):
-    parts, size = [], 0
-    while size < n:
-        line = ' '.join(rng.choice(words) for _ in range(rng.randint(3, 14))) + '\n'
-        parts.append(line)
-        size += len(line)
-    return ''.join(parts).encode()[:n]
-
-def binary(n):
-    # Half random, half repetitive: compresses like real executables roughly do.
-    block = rng.randbytes(n // 2)
-    return block + bytes((i * 7) & 0xFF for i in range(n - len(block)))
+made = Synthetic(20261207, 5000)
+rng, text, binary = made.rng, made.text, made.binary
 
 many = os.path.join(out, 'many.zip')
 if not os.path.exists(many):

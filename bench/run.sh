@@ -3,14 +3,7 @@
 # python3 zipfile on a generated corpus. Prints wall time and peak memory of
 # each (best of RUNS, default 3) and our ratio to the fastest other tool.
 # Usage: bench/run.sh [LARGE_MIB]   (default 400). Needs GNU time (/usr/bin/time).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
-work=$root/build/bench
-mkdir -p "$work"
-runs=${RUNS:-3}
-
-cmake --preset native >/dev/null
+. "$(dirname "$0")/common.sh"
 cmake --build --preset native --target unzip32 -j2 >/dev/null
 lib=$root/build/native/unzip32
 g++ -O2 -std=c++17 -I"$root/unzip32" bench/extract_cli.cpp -L"$lib" -lunzip32 -Wl,-rpath,"$lib" \

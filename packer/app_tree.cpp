@@ -4,10 +4,8 @@
 #include <chrono>
 #include <system_error>
 
-#include "packer/dos_time.h"
 #include "packer/pack_error.h"
 #include "packer/text.h"
-#include "packer/zip_writer.h"
 
 namespace packer {
 
@@ -15,13 +13,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::time_t ModifiedTime(const fs::path& path) {
+int64_t ModifiedTime(const fs::path& path) {
     std::error_code error;
     const fs::file_time_type stamp = fs::last_write_time(path, error);
     if (error) throw PackError("cannot read the time of " + QuotedPath(path) + ": " + error.message());
     const auto system = std::chrono::file_clock::to_sys(stamp);
-    return std::chrono::system_clock::to_time_t(
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
+    return std::chrono::floor<std::chrono::seconds>(system).time_since_epoch().count();
 }
 
 void Collect(const fs::path& folder, const std::string& prefix, std::vector<AppEntry>& out) {
@@ -40,14 +37,18 @@ void Collect(const fs::path& folder, const std::string& prefix, std::vector<AppE
         if (fs::is_directory(target)) {
             // A link to a folder could lead back up the tree.
             if (fs::is_symlink(link)) {
-                throw PackError(QuotedPath(path) + " is a link to a folder, which is not packed");
+                throw PackError(QuotedPath(path) + " is a link to a folder, which is not packed",
+                                PackError::Kind::Package);
             }
-            out.push_back({prefix + name + "/", path, true, ModifiedTime(path)});
+            out.push_back({prefix + name + "/", path, true, ModifiedTime(path), 0});
             Collect(path, prefix + name + "/", out);
         } else if (fs::is_regular_file(target)) {
-            out.push_back({prefix + name, path, false, ModifiedTime(path)});
+            const uint64_t size = fs::file_size(path, error);
+            if (error) throw PackError("cannot read " + QuotedPath(path) + ": " + error.message());
+            out.push_back({prefix + name, path, false, ModifiedTime(path), size});
         } else {
-            throw PackError(QuotedPath(path) + " is neither a file nor a folder (or a broken link)");
+            throw PackError(QuotedPath(path) + " is neither a file nor a folder (or a broken link)",
+                            PackError::Kind::Package);
         }
     }
 }
@@ -56,23 +57,12 @@ void Collect(const fs::path& folder, const std::string& prefix, std::vector<AppE
 
 std::vector<AppEntry> CollectAppTree(const fs::path& root) {
     std::error_code error;
-    if (!fs::is_directory(root, error)) throw PackError(QuotedPath(root) + " is not a folder");
+    if (!fs::is_directory(root, error)) {
+        throw PackError(QuotedPath(root) + " is not a folder", PackError::Kind::Package);
+    }
     std::vector<AppEntry> entries;
     Collect(root, "", entries);
     return entries;
-}
-
-void WriteArchive(const fs::path& root, const fs::path& zipFile) {
-    const std::vector<AppEntry> entries = CollectAppTree(root);
-    ZipWriter writer(zipFile);
-    for (const AppEntry& entry : entries) {
-        if (entry.directory) {
-            writer.AddDirectory(entry.name, ToDosTime(entry.modified));
-        } else {
-            writer.AddFile(entry.name, entry.source, ToDosTime(entry.modified));
-        }
-    }
-    writer.Finish();
 }
 
 }  // namespace packer

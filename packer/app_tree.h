@@ -2,7 +2,7 @@
 // folders before their contents, names in a stable sorted order.
 #pragma once
 
-#include <ctime>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,13 +13,12 @@ struct AppEntry {
     std::string name;  // UTF-8, "/" separators; a folder's ends in "/"
     std::filesystem::path source;
     bool directory = false;
-    std::time_t modified = 0;  // seconds since 1970, UTC
+    int64_t modified = 0;  // seconds since 1970, UTC
+    uint64_t size = 0;     // of a file
 };
 
-// Trouble (an unreadable folder, a link to a folder, a device file) is a PackError.
+// Trouble reading the folder is a PackError; a link to a folder, a broken
+// link or a device file is one of kind Package.
 std::vector<AppEntry> CollectAppTree(const std::filesystem::path& root);
-
-// Writes every entry of `root` into the archive `zipFile`.
-void WriteArchive(const std::filesystem::path& root, const std::filesystem::path& zipFile);
 
 }  // namespace packer

@@ -1,6 +1,6 @@
-// The entry names of an archive, read from its central directory: enough to
-// tell what lies at the archive's top level. Extraction itself is left to the
-// unzip library.
+// The entry names of an archive, read from its central directory by the
+// unzip library's own reader (Zip64, bytes before the archive): what the
+// library will install. Only the directory is read, never the whole archive.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@ namespace packer {
 struct ListedEntry {
     std::wstring name;  // "/" separators as stored; a folder's ends in "/"
     uint16_t flags = 0;
+    bool directory = false;
     bool Encrypted() const;
 };
 
@@ -22,9 +23,7 @@ struct Listing {
     std::string problem;  // empty when the directory was read whole
 };
 
-// Reads the central directory of the archive held whole in `bytes`. Every
-// length is checked against the bytes there are.
-Listing ReadListing(std::string_view bytes);
+Listing ReadListing(std::string_view bytes);  // an archive held in memory
 Listing ReadListingOfFile(const std::filesystem::path& file);
 
 }  // namespace packer

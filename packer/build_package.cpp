@@ -3,15 +3,15 @@
 #include <fstream>
 #include <system_error>
 
-#include "common/failure.h"
-#include "common/truth.h"
 #include "installer/setup_keys.h"
 #include "packer/app_tree.h"
-#include "packer/findings.h"
+#include "packer/output_folder.h"
 #include "packer/pack_error.h"
 #include "packer/package_check.h"
+#include "packer/progress.h"
 #include "packer/setup_lint.h"
 #include "packer/text.h"
+#include "packer/write_archive.h"
 
 namespace packer {
 
@@ -28,10 +28,7 @@ using installer::kKeyShortcutPrograms;
 using installer::kKeyTarget;
 using installer::kKeyZipFile;
 
-// Characters Windows does not allow in a file name; a shortcut's name
-// becomes one, with ".lnk".
-constexpr std::wstring_view kNotInFileNames = L"\\/:*?\"<>|";
-constexpr wchar_t kCrLf[] = L"\r\n";
+constexpr char kTool[] = "setup-pack";
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
@@ -52,120 +49,63 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
     return true;
 }
 
-class Validator {
-public:
-    Validator(const BuildOptions& o, Host& host) : o_(o), host_(host) {}
+Finding Refusal(const char* code, std::string message) {
+    return {kTool, 0, Severity::Error, code, std::move(message)};
+}
 
-    std::vector<std::string> Run() {
-        Text("--message", kKeyMessage, o_.message);
-        Text("--name", kKeyApplication, o_.name);
-        Target();
-        Exe();
-        Shortcut("--desktop-shortcut", kKeyShortcutDesktop, o_.desktopShortcut);
-        Shortcut("--programs-shortcut", kKeyShortcutPrograms, o_.programsShortcut);
+// Everything about the options and paths that stops a build, before any
+// file is read or written.
+class OptionCheck {
+public:
+    OptionCheck(const BuildOptions& o, Host& host) : o_(o), host_(host) {}
+
+    std::vector<Finding> Run() {
+        Required("--target", o_.target, "the folder below C:\\Program Files\\ that setup.exe proposes");
+        Required("--exe", o_.exe, "the program setup.exe starts, as a path inside APPDIR");
+        Name("--target", o_.target);
+        Name("--exe", o_.exe);
+        Name("--desktop-shortcut", o_.desktopShortcut);
+        Name("--programs-shortcut", o_.programsShortcut);
         if (o_.desktopShortcut && o_.programsShortcut && *o_.desktopShortcut != *o_.programsShortcut) {
-            Refuse("--desktop-shortcut and --programs-shortcut differ, but Setup.ini has one "
+            Refuse("shortcut-names",
+                   "--desktop-shortcut and --programs-shortcut differ, but Setup.ini has one "
                    "shortcut name for both (the later line wins): give both the same NAME");
         }
-        AutoLaunch();
         Zip();
         Folders();
-        return std::move(problems_);
+        Shipped("--setup-exe", o_.setupExe, kSetupProgramFile);
+        Shipped("--unzip-dll", o_.unzipDll, kLibraryFile);
+        return std::move(findings_);
     }
 
 private:
-    void Refuse(std::string message) { problems_.push_back(std::move(message)); }
-
-    // What every value needs to survive the trip through Setup.ini.
-    bool Text(const char* option, std::string_view key, const std::optional<std::wstring>& value) {
-        if (!value) return true;
-        const std::string what = std::string(option) + " " + Quoted(*value) + ": ";
-        bool fine = true;
-        if (value->find(L'=') != std::wstring::npos) {
-            Refuse(what + "a value cannot hold \"=\": setup.exe ends the " + std::string(key) +
-                   " value at it");
-            fine = false;
-        }
-        if (value->find_first_of(L"\r\n") != std::wstring::npos) {
-            Refuse(what + "a value cannot hold a line break: Setup.ini has one line per key");
-            fine = false;
-        }
-        if (host_.ansi->FromAnsi(host_.ansi->ToAnsi(*value)) != *value) {
-            Refuse(what + "cannot be written in the system's ANSI code page, which is how "
-                          "setup.exe reads Setup.ini");
-            fine = false;
-        }
-        return fine;
+    void Refuse(const char* code, std::string message) {
+        findings_.push_back(Refusal(code, std::move(message)));
     }
 
-    bool Name(const char* option, std::string_view key, const std::optional<std::wstring>& value) {
-        if (!Text(option, key, value)) return false;
-        const std::string what = std::string(option) + " " + Quoted(*value) + ": ";
-        if (value->empty()) {
-            Refuse(what + "must not be empty");
-            return false;
-        }
+    void Required(const char* option, const std::optional<std::wstring>& value, const char* what) {
+        if (!value) Refuse("option-required", std::string(option) + " is required: " + what);
+    }
+
+    void Name(const char* option, const std::optional<std::wstring>& value) {
+        if (!value) return;
+        if (value->empty()) Refuse("option-empty", std::string(option) + " must not be empty");
         if (HasBlankEnds(*value)) {
-            Refuse(what + "blanks at its start or end would be kept by setup.exe");
-            return false;
-        }
-        return true;
-    }
-
-    void Target() {
-        if (!o_.target) {
-            Refuse("--target is required: the folder below C:\\Program Files\\ that setup.exe proposes");
-            return;
-        }
-        if (!Name("--target", kKeyTarget, o_.target)) return;
-        if (IsFullPath(*o_.target)) {
-            Refuse("--target " + Quoted(*o_.target) + ": setup.exe puts TARGET behind "
-                   "C:\\Program Files\\, so it must be a folder name there, not a full path");
-        }
-    }
-
-    void Exe() {
-        if (!o_.exe) {
-            Refuse("--exe is required: the program setup.exe starts, as a path inside APPDIR");
-            return;
-        }
-        if (!Name("--exe", kKeyExeFile, o_.exe)) return;
-        std::error_code error;
-        if (IsFullPath(*o_.exe) || !fs::is_regular_file(o_.appDir / host_.PathOf(*o_.exe), error)) {
-            Refuse("--exe " + Quoted(*o_.exe) + ": no such file inside " + QuotedPath(o_.appDir) +
-                   " (setup.exe starts TARGET\\EXEFILE)");
-        }
-    }
-
-    void Shortcut(const char* option, std::string_view key, const std::optional<std::wstring>& value) {
-        if (!value || !Name(option, key, value)) return;
-        if (value->find_first_of(kNotInFileNames) != std::wstring::npos) {
-            Refuse(std::string(option) + " " + Quoted(*value) + ": a shortcut's name becomes a "
-                   "file name and cannot hold any of \\ / : * ? \" < > |");
-        }
-    }
-
-    void AutoLaunch() {
-        if (!Text("--autolaunch", kKeyAutoLaunch, o_.autoLaunch)) return;
-        if (!o_.autoLaunch) return;
-        try {
-            common::TextToTruth(*o_.autoLaunch);
-        } catch (const common::Failure&) {
-            Refuse("--autolaunch " + Quoted(*o_.autoLaunch) + ": setup.exe would stop at start "
-                   "with a type mismatch: give true or false");
+            Refuse("option-blank-ends", std::string(option) + " " + Quoted(*value) +
+                                            ": blanks at its start or end would be kept by setup.exe");
         }
     }
 
     void Zip() {
-        const std::optional<std::wstring> zip = o_.zip;
-        if (!Name("--zip", kKeyZipFile, zip)) return;
-        if (o_.zip.find_first_of(kNotInFileNames) != std::wstring::npos) {
-            Refuse("--zip " + Quoted(o_.zip) + ": must be a plain file name beside setup.exe");
+        Name("--zip", o_.zip);
+        if (o_.zip.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) {
+            Refuse("option-zip", "--zip " + Quoted(o_.zip) + ": must be a plain file name beside setup.exe");
             return;
         }
         for (const char* taken : {kSetupFileName, kSetupProgramFile, kLibraryFile}) {
-            if (LowerCase(o_.zip) == LowerCase(FromUtf8(taken))) {
-                Refuse("--zip " + Quoted(o_.zip) + ": that name belongs to another file of the package");
+            if (FoldCase(o_.zip) == FoldCase(FromUtf8(taken))) {
+                Refuse("option-zip", "--zip " + Quoted(o_.zip) + ": that name belongs to another "
+                                     "file of the package");
             }
         }
     }
@@ -173,33 +113,39 @@ private:
     void Folders() {
         std::error_code error;
         if (!fs::is_directory(o_.appDir, error)) {
-            Refuse("APPDIR " + QuotedPath(o_.appDir) + " is not a folder");
+            Refuse("appdir-missing", "APPDIR " + QuotedPath(o_.appDir) + " is not a folder");
             return;
         }
-        if (fs::is_empty(o_.appDir, error)) Refuse("APPDIR " + QuotedPath(o_.appDir) + " is empty");
+        if (fs::is_empty(o_.appDir, error)) {
+            Refuse("appdir-empty", "APPDIR " + QuotedPath(o_.appDir) + " is empty");
+        }
         if (IsWithin(o_.outDir, o_.appDir)) {
-            Refuse("OUTDIR " + QuotedPath(o_.outDir) + " lies inside APPDIR: the archive would "
-                   "pack itself");
+            Refuse("outdir-inside-appdir", "OUTDIR " + QuotedPath(o_.outDir) + " lies inside "
+                                           "APPDIR: the archive would pack itself");
+        }
+        if (fs::exists(o_.outDir, error) && !fs::is_directory(o_.outDir, error)) {
+            Refuse("outdir-not-a-folder", "OUTDIR " + QuotedPath(o_.outDir) + " is not a folder");
         }
     }
 
+    void Shipped(const char* option, const std::optional<fs::path>& given, const char* name) {
+        std::error_code error;
+        if (fs::is_regular_file(ShippedPath(given, name), error)) return;
+        Refuse("shipped-file-missing",
+               std::string(name) + " not found at " + QuotedPath(ShippedPath(given, name)) +
+                   (given ? "" : std::string(" (beside setup-pack); give ") + option + " PATH"));
+    }
+
+public:
+    fs::path ShippedPath(const std::optional<fs::path>& given, const char* name) const {
+        return given ? *given : host_.PathOf(host_.files->ProgramFolder()) / name;
+    }
+
+private:
     const BuildOptions& o_;
     Host& host_;
-    std::vector<std::string> problems_;
+    std::vector<Finding> findings_;
 };
-
-fs::path Shipped(const std::optional<fs::path>& given, const char* name, Host& host) {
-    const fs::path path = given ? *given : host.PathOf(host.files->ProgramFolder()) / name;
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) {
-        throw PackError(std::string(name) + " not found at " + QuotedPath(path) +
-                        (given ? "" : std::string(" (beside setup-pack); give --") +
-                                          (std::string(name) == kSetupProgramFile ? "setup-exe"
-                                                                                  : "unzip-dll") +
-                                          " PATH"));
-    }
-    return path;
-}
 
 void CopyInto(const fs::path& source, const fs::path& folder, const char* name) {
     std::error_code error;
@@ -210,16 +156,126 @@ void CopyInto(const fs::path& source, const fs::path& folder, const char* name) 
     }
 }
 
-}  // namespace
-
-std::vector<std::string> ValidateBuild(const BuildOptions& options, Host& host) {
-    return Validator(options, host).Run();
+void WriteFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw PackError("cannot write " + QuotedPath(file));
 }
 
-std::string SetupFileBytes(const BuildOptions& o, Host& host) {
-    std::wstring text;
+class Builder {
+public:
+    Builder(const BuildOptions& o, Host& host, std::ostream& out, std::ostream& err)
+        : o_(o), host_(host), out_(out), err_(err) {}
+
+    int Run() {
+        std::vector<Finding> findings;
+        try {
+            findings = Plan();
+            if (HasErrors(findings, o_.strict)) {
+                for (const Finding& finding : findings) err_ << Format(finding) << "\n";
+                err_ << "setup-pack: nothing written\n";
+                return kExitErrors;
+            }
+            Write();
+        } catch (const PackError& e) {
+            err_ << "setup-pack: error: " << e.what() << "\n";
+            return e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo;
+        }
+        findings = CheckPackage(o_.outDir, host_, o_.codePage);
+        for (const Finding& finding : findings) out_ << Format(finding) << "\n";
+        if (findings.empty()) out_ << "setup-pack: package " << PathText(o_.outDir) << " built and checked\n";
+        return ExitCodeOf(findings, o_.strict);
+    }
+
+private:
+    // The findings that decide whether to write: the options first; once
+    // they hold, the package as it would be written.
+    std::vector<Finding> Plan() {
+        OptionCheck options(o_, host_);
+        std::vector<Finding> findings = options.Run();
+        setupExe_ = options.ShippedPath(o_.setupExe, kSetupProgramFile);
+        unzipDll_ = options.ShippedPath(o_.unzipDll, kLibraryFile);
+        composed_ = ComposeSetupFile(o_);
+        findings.insert(findings.end(), composed_.findings.begin(), composed_.findings.end());
+        if (HasErrors(findings)) return findings;
+        tree_ = CollectAppTree(o_.appDir);
+        if (const std::string problem = ArchiveLimitProblem(tree_); !problem.empty()) {
+            findings.push_back(Refusal("archive-limit", problem));
+        }
+        PlannedPackage planned{o_.outDir, composed_.bytes, {}, "the application folder"};
+        for (const AppEntry& entry : tree_) planned.names.push_back({FromUtf8(entry.name), entry.directory});
+        const std::vector<Finding> package = CheckPlannedPackage(planned, host_, o_.codePage);
+        findings.insert(findings.end(), package.begin(), package.end());
+        OtherFiles(findings);
+        return findings;
+    }
+
+    void OtherFiles(std::vector<Finding>& findings) const {
+        const std::vector<fs::path> others = OutputFolder(o_.outDir, OutputFileNames(o_), host_).OtherEntries();
+        if (others.empty() || o_.force) return;
+        std::string names;
+        for (const fs::path& other : others) names += (names.empty() ? "" : ", ") + QuotedPath(other.filename());
+        findings.push_back(Refusal(
+            "outdir-other-files",
+            "OUTDIR " + QuotedPath(o_.outDir) + " holds what build does not write: " + names +
+                "; it would ship with the package: give an empty or new folder, or --force to "
+                "build there anyway (which replaces only the package's own files)"));
+    }
+
+    void Write() {
+        OutputFolder(o_.outDir, OutputFileNames(o_), host_).Prepare();
+        uint64_t bytes = 0;
+        size_t files = 0;
+        for (const AppEntry& entry : tree_) {
+            bytes += entry.size;
+            files += entry.directory ? 0 : 1;
+        }
+        Progress progress(err_, host_.errorIsTerminal, files, bytes);
+        ArchiveOptions archive;
+        archive.modified = o_.modified;
+        archive.progress = &progress;
+        WriteArchive(tree_, o_.outDir / host_.PathOf(o_.zip), archive);
+        WriteFile(o_.outDir / kSetupFileName, composed_.bytes);
+        CopyInto(setupExe_, o_.outDir, kSetupProgramFile);
+        CopyInto(unzipDll_, o_.outDir, kLibraryFile);
+    }
+
+    const BuildOptions& o_;
+    Host& host_;
+    std::ostream& out_;
+    std::ostream& err_;
+    fs::path setupExe_, unzipDll_;
+    ComposedSetupFile composed_;
+    std::vector<AppEntry> tree_;
+};
+
+}  // namespace
+
+ComposedSetupFile ComposeSetupFile(const BuildOptions& o) {
+    ComposedSetupFile file;
+    int number = 0;
     auto line = [&](std::string_view key, const std::optional<std::wstring>& value) {
-        if (value) text += FromUtf8(key) + L"=" + *value + kCrLf;
+        if (!value) return;
+        ++number;
+        auto refuse = [&](const char* code, const std::string& why) {
+            file.findings.push_back({kSetupFileName, number, Severity::Error, code,
+                                     std::string(key) + " " + Quoted(*value) + " " + why});
+        };
+        if (value->find(L'=') != std::wstring::npos) {
+            refuse("value-equals", "holds \"=\", at which setup.exe ends the value");
+        }
+        if (value->find_first_of(L"\r\n") != std::wstring::npos) {
+            refuse("value-line-break", "holds a line break, but Setup.ini has one line per key");
+        }
+        std::string bytes;
+        char32_t missing = 0;
+        if (!o.codePage.Encode(*value, bytes, missing)) {
+            refuse("value-code-page", "holds " + ShownCharacter(missing) + ", which " +
+                                          o.codePage.Name() + " cannot hold (give --codepage for "
+                                          "the code page of the computers it installs on)");
+        }
+        file.bytes += std::string(key) + "=" + bytes + "\r\n";
     };
     line(kKeyMessage, o.message);
     line(kKeyApplication, o.name);
@@ -228,39 +284,16 @@ std::string SetupFileBytes(const BuildOptions& o, Host& host) {
     line(kKeyExeFile, o.exe);
     line(kKeyShortcutPrograms, o.programsShortcut);
     line(kKeyShortcutDesktop, o.desktopShortcut);
-    if (o.autoLaunch) {
-        line(kKeyAutoLaunch, common::TextToTruth(*o.autoLaunch) ? L"true" : L"false");
-    }
-    return host.ansi->ToAnsi(text);
+    if (o.autoLaunch) line(kKeyAutoLaunch, *o.autoLaunch ? L"true" : L"false");
+    return file;
+}
+
+std::vector<std::wstring> OutputFileNames(const BuildOptions& options) {
+    return PackageFileNames(options.zip);
 }
 
 int RunBuild(const BuildOptions& options, Host& host, std::ostream& out, std::ostream& err) {
-    const std::vector<std::string> problems = ValidateBuild(options, host);
-    for (const std::string& problem : problems) err << "setup-pack: error: " << problem << "\n";
-    if (!problems.empty()) return 2;
-    try {
-        const fs::path setupExe = Shipped(options.setupExe, kSetupProgramFile, host);
-        const fs::path unzipDll = Shipped(options.unzipDll, kLibraryFile, host);
-        std::error_code error;
-        fs::create_directories(options.outDir, error);
-        if (error) throw PackError("cannot create " + QuotedPath(options.outDir) + ": " + error.message());
-
-        WriteArchive(options.appDir, options.outDir / host.PathOf(options.zip));
-        const std::string settings = SetupFileBytes(options, host);
-        std::ofstream ini(options.outDir / kSetupFileName, std::ios::binary | std::ios::trunc);
-        ini.write(settings.data(), static_cast<std::streamsize>(settings.size()));
-        ini.close();
-        if (!ini) throw PackError("cannot write " + QuotedPath(options.outDir / kSetupFileName));
-        CopyInto(setupExe, options.outDir, kSetupProgramFile);
-        CopyInto(unzipDll, options.outDir, kLibraryFile);
-    } catch (const PackError& e) {
-        err << "setup-pack: error: " << e.what() << "\n";
-        return 2;
-    }
-    const std::vector<Finding> findings = CheckPackage(options.outDir, host);
-    for (const Finding& finding : findings) out << Format(finding) << "\n";
-    if (findings.empty()) out << "setup-pack: package " << PathText(options.outDir) << " built and checked\n";
-    return ExitCodeOf(findings);
+    return Builder(options, host, out, err).Run();
 }
 
 }  // namespace packer

@@ -1,13 +1,19 @@
 // `setup-pack build`: a package folder made from an application folder, with
-// a Setup.ini that says exactly what the options say, then checked.
+// a Setup.ini that says exactly what the options say. Everything is checked
+// before anything is written: the options, the paths, and the package about
+// to be written, by the same check `setup-pack check` runs; the package
+// written is then checked again, archive test included.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "packer/code_page.h"
+#include "packer/findings.h"
 #include "packer/host.h"
 
 namespace packer {
@@ -22,22 +28,32 @@ struct BuildOptions {
     std::optional<std::wstring> exe;               // EXEFILE, required
     std::optional<std::wstring> desktopShortcut;   // SHORTCUTDESKTOP
     std::optional<std::wstring> programsShortcut;  // SHORTCUTPROGRAMS
-    std::optional<std::wstring> autoLaunch;        // AUTOLAUNCH
+    std::optional<bool> autoLaunch;                // AUTOLAUNCH
     std::wstring zip = L"Setup.zip";               // ZIPFILE
     // The files every package ships; by default those beside the program.
     std::optional<std::filesystem::path> setupExe;
     std::optional<std::filesystem::path> unzipDll;
+    // The code page of the computers the package installs on.
+    CodePage codePage = CodePage::Default();
+    // Every entry's time instead of the files' own (seconds since 1970, UTC).
+    std::optional<int64_t> modified;
+    bool force = false;   // build into a folder that holds other files
+    bool strict = false;  // warnings count as errors
 };
 
-// Every reason to refuse the options, as UTF-8 messages; empty when none.
-std::vector<std::string> ValidateBuild(const BuildOptions& options, Host& host);
+// Setup.ini's bytes: the lines in a fixed order with CR LF line ends, in the
+// code page. `findings` holds, by line, the values the file cannot carry.
+struct ComposedSetupFile {
+    std::string bytes;
+    std::vector<Finding> findings;
+};
+ComposedSetupFile ComposeSetupFile(const BuildOptions& options);
 
-// Setup.ini's bytes: ANSI text, CR LF line ends, the exact keys.
-// Only for options that ValidateBuild accepted.
-std::string SetupFileBytes(const BuildOptions& options, Host& host);
+// The names of the files build writes into OUTDIR.
+std::vector<std::wstring> OutputFileNames(const BuildOptions& options);
 
-// Builds and checks; returns the exit code (0 clean, 1 warnings, 2 errors
-// or refused).
+// Builds and checks; returns the exit code (findings.h). Findings that refuse
+// the build go to `err`, those of the package written to `out`.
 int RunBuild(const BuildOptions& options, Host& host, std::ostream& out, std::ostream& err);
 
 }  // namespace packer

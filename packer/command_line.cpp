@@ -1,5 +1,8 @@
 #include "packer/command_line.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,58 +22,167 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: setup-pack build APPDIR OUTDIR --target FOLDER --exe FILE [options]\n"
-    "       setup-pack check DIR\n"
-    "\n"
-    "build writes OUTDIR/Setup.zip from APPDIR, OUTDIR/Setup.ini, copies setup.exe and\n"
-    "unzip32.dll in, and checks the result. Options (Setup.ini key in brackets):\n"
-    "  --name TEXT               application name for the window caption [APPLICATION]\n"
-    "  --message TEXT            the message of the setup window [MESSAGE]\n"
-    "  --target FOLDER           destination below C:\\Program Files\\ [TARGET]\n"
-    "  --exe FILE                program to start, a path inside APPDIR [EXEFILE]\n"
-    "  --desktop-shortcut NAME   make a Desktop shortcut [SHORTCUTDESKTOP]\n"
-    "  --programs-shortcut NAME  make a Start menu shortcut [SHORTCUTPROGRAMS]\n"
-    "  --autolaunch true|false   start the program without asking [AUTOLAUNCH]\n"
-    "  --zip NAME                the archive's file name, default Setup.zip [ZIPFILE]\n"
-    "  --setup-exe PATH          setup.exe to ship (default: beside setup-pack)\n"
-    "  --unzip-dll PATH          unzip32.dll to ship (default: beside setup-pack)\n"
-    "\n"
-    "check reports, as Setup.ini:LINE: message, what would go wrong at install time.\n"
-    "Exit code: 0 clean, 1 warnings, 2 errors.\n";
+enum CommandBit : unsigned { kBuild = 1, kCheck = 2 };
 
-enum class Slot { Name, Message, Target, Exe, Desktop, Programs, AutoLaunch, Zip, SetupExe, UnzipDll };
+struct Arguments {
+    std::vector<fs::path> operands;
+    std::map<std::string, fs::path> values;  // by option name; a switch has an empty value
 
-const std::map<std::string, Slot>& Options() {
-    static const std::map<std::string, Slot> options = {
-        {"--name", Slot::Name},           {"--message", Slot::Message},
-        {"--target", Slot::Target},       {"--exe", Slot::Exe},
-        {"--desktop-shortcut", Slot::Desktop}, {"--programs-shortcut", Slot::Programs},
-        {"--autolaunch", Slot::AutoLaunch}, {"--zip", Slot::Zip},
-        {"--setup-exe", Slot::SetupExe},  {"--unzip-dll", Slot::UnzipDll},
-    };
-    return options;
-}
-
-void Store(BuildOptions& o, Slot slot, const fs::path& argument, Host& host) {
-    const std::wstring text = host.TextOf(argument);
-    switch (slot) {
-        case Slot::Name: o.name = text; break;
-        case Slot::Message: o.message = text; break;
-        case Slot::Target: o.target = text; break;
-        case Slot::Exe: o.exe = text; break;
-        case Slot::Desktop: o.desktopShortcut = text; break;
-        case Slot::Programs: o.programsShortcut = text; break;
-        case Slot::AutoLaunch: o.autoLaunch = text; break;
-        case Slot::Zip: o.zip = text; break;
-        case Slot::SetupExe: o.setupExe = argument; break;
-        case Slot::UnzipDll: o.unzipDll = argument; break;
+    bool Has(const std::string& option) const { return values.count(option) != 0; }
+    std::optional<fs::path> Value(const std::string& option) const {
+        const auto found = values.find(option);
+        return found == values.end() ? std::nullopt : std::optional<fs::path>(found->second);
     }
+};
+
+struct OptionSpec {
+    const char* name;
+    const char* value;  // the value's name in the usage; nullptr for a switch
+    unsigned commands;
+    const char* help;
+};
+
+const OptionSpec kOptions[] = {
+    {"--name", "TEXT", kBuild, "application name for the window caption [APPLICATION]"},
+    {"--message", "TEXT", kBuild, "the message of the setup window [MESSAGE]"},
+    {"--target", "FOLDER", kBuild, "destination below C:\\Program Files\\ (required) [TARGET]"},
+    {"--exe", "FILE", kBuild, "program to start, a path inside APPDIR (required) [EXEFILE]"},
+    {"--desktop-shortcut", "NAME", kBuild, "make a Desktop shortcut [SHORTCUTDESKTOP]"},
+    {"--programs-shortcut", "NAME", kBuild, "make a Start menu shortcut [SHORTCUTPROGRAMS]"},
+    {"--autolaunch", "true|false", kBuild, "start the program without asking [AUTOLAUNCH]"},
+    {"--zip", "NAME", kBuild, "the archive's file name, default Setup.zip [ZIPFILE]"},
+    {"--setup-exe", "PATH", kBuild, "setup.exe to ship (default: beside setup-pack)"},
+    {"--unzip-dll", "PATH", kBuild, "unzip32.dll to ship (default: beside setup-pack)"},
+    {"--codepage", "N", kBuild | kCheck,
+     "Windows code page of the computers it installs on, default 1252"},
+    {"--mtime", "SECONDS", kBuild,
+     "every entry's time, in seconds since 1970 (default: $SOURCE_DATE_EPOCH, else the files')"},
+    {"--force", nullptr, kBuild, "build into an OUTDIR that holds other files too"},
+    {"--json", nullptr, kCheck, "print the findings as one JSON object"},
+    {"--strict", nullptr, kBuild | kCheck, "warnings count as errors"},
+    {"--version", nullptr, kBuild | kCheck, "print the version and stop"},
+    {"--help", nullptr, kBuild | kCheck, "print this help and stop"},
+};
+
+using Runner = int (*)(const Arguments&, Host&, std::ostream&, std::ostream&);
+
+struct CommandSpec {
+    const char* name;
+    unsigned bit;
+    const char* operands;
+    size_t operandCount;
+    const char* summary;
+    Runner run;
+};
+
+// A wrong command line: the message, and a pointer to the help.
+struct UsageError {
+    std::string message;
+};
+
+int Build(const Arguments&, Host&, std::ostream&, std::ostream&);
+int Check(const Arguments&, Host&, std::ostream&, std::ostream&);
+
+const CommandSpec kCommands[] = {
+    {"build", kBuild, "APPDIR OUTDIR", 2,
+     "writes OUTDIR/Setup.zip from APPDIR and OUTDIR/Setup.ini, copies\n"
+     "setup.exe and unzip32.dll in and checks the package; nothing is written when\n"
+     "the package or the options have errors.",
+     Build},
+    {"check", kCheck, "DIR", 1,
+     "reports, as Setup.ini:LINE: error|warning: ..., what would go\n"
+     "wrong at install time.",
+     Check},
+};
+
+std::string Usage() {
+    std::string text;
+    for (const CommandSpec& command : kCommands) {
+        text += std::string(text.empty() ? "usage: " : "       ") + "setup-pack " + command.name +
+                " " + command.operands + " [options]\n";
+    }
+    text += "       setup-pack --help | --version\n";
+    for (const CommandSpec& command : kCommands) {
+        text += std::string("\n") + command.name + " " + command.operands + ": " + command.summary + "\n";
+        for (const OptionSpec& option : kOptions) {
+            if (!(option.commands & command.bit)) continue;
+            std::string left = std::string("  ") + option.name + (option.value ? std::string(" ") + option.value : "");
+            left.resize(std::max<size_t>(left.size() + 1, 28), ' ');
+            text += left + option.help + "\n";
+        }
+    }
+    return text + "\nOptions take their value as the next argument or after \"=\"; \"--\" ends the options.\n"
+                  "Exit code: 0 clean, 1 warnings, 2 errors, 64 wrong command line, 74 the tool's\n"
+                  "own files could not be read or written.\n";
 }
 
-int Refuse(std::ostream& err, const std::string& message) {
-    err << "setup-pack: error: " << message << "\n\n" << kUsage;
-    return 2;
+Arguments Parse(const CommandSpec& command, const std::vector<fs::path>& args) {
+    Arguments parsed;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string word = PathText(args[i]);
+        if (optionsEnded || !word.starts_with("--")) {
+            parsed.operands.push_back(args[i]);
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& option : kOptions) spec = name == option.name ? &option : spec;
+        if (spec == nullptr) throw UsageError{"unknown option " + name};
+        if (!(spec->commands & command.bit)) {
+            throw UsageError{name + " is not an option of " + command.name};
+        }
+        if (parsed.Has(name)) throw UsageError{name + " is given twice"};
+        if (spec->value == nullptr) {
+            if (equals != std::string::npos) throw UsageError{name + " takes no value"};
+            parsed.values[name] = fs::path();
+        } else if (equals != std::string::npos) {
+            parsed.values[name] = fs::path(args[i].native().substr(equals + 1));
+        } else if (i + 1 < args.size()) {
+            parsed.values[name] = args[++i];
+        } else {
+            throw UsageError{name + " needs a value (" + spec->value + ")"};
+        }
+    }
+    return parsed;
+}
+
+// A whole number in [minimum, maximum], for the numeric options.
+long long Number(const std::string& what, const std::string& text, long long minimum, long long maximum) {
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < minimum || value > maximum) {
+        throw UsageError{what + " " + Quoted(FromUtf8(text)) + " is not a whole number from " +
+                         std::to_string(minimum) + " to " + std::to_string(maximum)};
+    }
+    return value;
+}
+
+CodePage CodePageOf(const Arguments& args) {
+    const std::optional<fs::path> given = args.Value("--codepage");
+    if (!given) return CodePage::Default();
+    std::string why;
+    const std::optional<CodePage> page = CodePage::Find(Number("--codepage", PathText(*given), 1, 65535), why);
+    if (!page) throw UsageError{"--codepage: " + why};
+    return *page;
+}
+
+// --mtime, else SOURCE_DATE_EPOCH, the convention of reproducible builds.
+std::optional<int64_t> ModifiedOf(const Arguments& args) {
+    constexpr long long kLatest = 4354819199;  // 2107-12-31 23:59:59, the archive's last date
+    if (const std::optional<fs::path> given = args.Value("--mtime")) {
+        return Number("--mtime", PathText(*given), 0, kLatest);
+    }
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+        return Number("SOURCE_DATE_EPOCH", epoch, 0, kLatest);
+    }
+    return std::nullopt;
 }
 
 // The check tests archives with the unzip library from the tool's own folder,
@@ -101,58 +213,90 @@ bool UnzipLibraryLoads(Host& host, std::ostream& err) {
     }
 }
 
-int Build(const std::vector<fs::path>& args, Host& host, std::ostream& out, std::ostream& err) {
+int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& err) {
     BuildOptions options;
-    std::vector<fs::path> positional;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string word = PathText(args[i]);
-        if (!word.starts_with("--")) {
-            positional.push_back(args[i]);
-            continue;
+    options.appDir = args.operands[0];
+    options.outDir = args.operands[1];
+    const auto text = [&](const char* option, std::optional<std::wstring>& slot) {
+        if (const std::optional<fs::path> value = args.Value(option)) slot = host.TextOf(*value);
+    };
+    text("--name", options.name);
+    text("--message", options.message);
+    text("--target", options.target);
+    text("--exe", options.exe);
+    text("--desktop-shortcut", options.desktopShortcut);
+    text("--programs-shortcut", options.programsShortcut);
+    if (const std::optional<fs::path> zip = args.Value("--zip")) options.zip = host.TextOf(*zip);
+    if (const std::optional<fs::path> launch = args.Value("--autolaunch")) {
+        const std::string value = PathText(*launch);
+        if (value != "true" && value != "false") {
+            throw UsageError{"--autolaunch takes true or false, not " + Quoted(FromUtf8(value))};
         }
-        // --option VALUE, or --option=VALUE.
-        const size_t equals = word.find('=');
-        const std::string option = word.substr(0, equals);
-        const auto found = Options().find(option);
-        if (found == Options().end()) return Refuse(err, "unknown option " + option);
-        if (equals != std::string::npos) {
-            Store(options, found->second, fs::path(args[i].native().substr(equals + 1)), host);
-        } else if (i + 1 < args.size()) {
-            Store(options, found->second, args[++i], host);
-        } else {
-            return Refuse(err, option + " needs a value");
-        }
+        options.autoLaunch = value == "true";
     }
-    if (positional.size() != 2) return Refuse(err, "build needs APPDIR and OUTDIR");
-    if (!UnzipLibraryLoads(host, err)) return 2;
-    options.appDir = positional[0];
-    options.outDir = positional[1];
+    options.setupExe = args.Value("--setup-exe");
+    options.unzipDll = args.Value("--unzip-dll");
+    options.codePage = CodePageOf(args);
+    options.modified = ModifiedOf(args);
+    options.force = args.Has("--force");
+    options.strict = args.Has("--strict");
+    if (!UnzipLibraryLoads(host, err)) return kExitIo;
     return RunBuild(options, host, out, err);
 }
 
-int Check(const std::vector<fs::path>& args, Host& host, std::ostream& out) {
-    const std::vector<Finding> findings = CheckPackage(args[1], host);
-    for (const Finding& finding : findings) out << Format(finding) << "\n";
-    if (findings.empty()) out << "setup-pack: " << PathText(args[1]) << ": no problems found\n";
-    return ExitCodeOf(findings);
+int Check(const Arguments& args, Host& host, std::ostream& out, std::ostream& err) {
+    const CodePage codePage = CodePageOf(args);
+    if (!UnzipLibraryLoads(host, err)) return kExitIo;
+    const std::vector<Finding> findings = CheckPackage(args.operands[0], host, codePage);
+    const bool strict = args.Has("--strict");
+    if (args.Has("--json")) {
+        out << FormatJson(findings);
+    } else {
+        for (const Finding& finding : findings) out << Format(finding) << "\n";
+        if (findings.empty()) out << "setup-pack: " << PathText(args.operands[0]) << ": no problems found\n";
+    }
+    return ExitCodeOf(findings, strict);
+}
+
+int Refuse(std::ostream& err, const std::string& message) {
+    err << "setup-pack: error: " << message << "\n(setup-pack --help shows the usage)\n";
+    return kExitUsage;
 }
 
 }  // namespace
 
 int RunCommandLine(const std::vector<fs::path>& args, Host& host, std::ostream& out,
                    std::ostream& err) {
-    const std::string command = args.empty() ? "" : PathText(args[0]);
-    if (command == "--help" || command == "-h" || command == "help") {
-        out << kUsage;
-        return 0;
+    const std::string word = args.empty() ? "" : PathText(args[0]);
+    if (word == "--help" || word == "-h" || word == "help") {
+        out << Usage();
+        return kExitClean;
     }
-    if (command == "build") return Build(args, host, out, err);
-    if (command == "check") {
-        if (args.size() != 2) return Refuse(err, "check needs exactly one folder");
-        if (!UnzipLibraryLoads(host, err)) return 2;
-        return Check(args, host, out);
+    if (word == "--version") {
+        out << kVersion << "\n";
+        return kExitClean;
     }
-    return Refuse(err, command.empty() ? "no command given" : "unknown command " + command);
+    for (const CommandSpec& command : kCommands) {
+        if (word != command.name) continue;
+        try {
+            const Arguments parsed = Parse(command, args);
+            if (parsed.Has("--help")) {
+                out << Usage();
+                return kExitClean;
+            }
+            if (parsed.Has("--version")) {
+                out << kVersion << "\n";
+                return kExitClean;
+            }
+            if (parsed.operands.size() != command.operandCount) {
+                throw UsageError{std::string(command.name) + " takes " + command.operands};
+            }
+            return command.run(parsed, host, out, err);
+        } catch (const UsageError& e) {
+            return Refuse(err, e.message);
+        }
+    }
+    return Refuse(err, word.empty() ? "no command given" : "unknown command " + word);
 }
 
 }  // namespace packer

@@ -1,9 +1,13 @@
-// MS-DOS date and time fields of the archive, in local time as the format
-// has them, with two-second resolution.
+// The times of the archive's entries. The extended timestamp field (0x5455)
+// carries the moment itself, in seconds since 1970 UTC, and is what the unzip
+// library (and Info-ZIP, 7-Zip, bsdtar) sets the installed files' times from.
+// The MS-DOS date and time fields have no time zone; they hold the same moment
+// in UTC, so that the archive is the same whatever the build machine's zone.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 
 namespace packer {
 
@@ -14,8 +18,12 @@ struct DosTime {
     bool operator==(const DosTime&) const = default;
 };
 
-// A moment (seconds since 1970, UTC) in local time. Odd seconds round down;
-// a moment before 1980 or after 2107 takes the nearest end of the range.
-DosTime ToDosTime(std::time_t moment);
+// A moment (seconds since 1970, UTC) in UTC. Odd seconds round down; a moment
+// before 1980 or after 2107 takes the nearest end of the range.
+DosTime ToDosTime(int64_t moment);
+
+// The moment as the extended timestamp holds it (a signed 32-bit count of
+// seconds), or nothing when it does not fit.
+std::optional<int32_t> ToUnixTime32(int64_t moment);
 
 }  // namespace packer

@@ -16,15 +16,31 @@ struct Finding {
     std::string file;  // "Setup.ini", "setup.exe", ...
     int line = 0;      // 1-based; 0 when the finding is about the whole file
     Severity severity = Severity::Error;
+    std::string code;     // stable short name for scripts: "target-device-name"
     std::string message;  // UTF-8
 
     bool operator==(const Finding&) const = default;
 };
 
+// The tool's exit codes.
+enum ExitCode : int {
+    kExitClean = 0,
+    kExitWarnings = 1,
+    kExitErrors = 2,    // the package has errors, or was refused
+    kExitUsage = 64,    // the command line is wrong
+    kExitIo = 74,       // the tool could not read or write its own files
+};
+
 // "Setup.ini:3: error: message", or "setup.exe: error: message" without a line.
 std::string Format(const Finding& finding);
 
-// The tool's exit code for a set of findings: 0 clean, 1 warnings, 2 errors.
-int ExitCodeOf(const std::vector<Finding>& findings);
+// One JSON object: {"findings": [{"file", "line", "severity", "code",
+// "message"}, ...], "errors": N, "warnings": N}.
+std::string FormatJson(const std::vector<Finding>& findings);
+
+// Errors and, with `strict`, warnings too give kExitErrors; warnings alone kExitWarnings.
+int ExitCodeOf(const std::vector<Finding>& findings, bool strict = false);
+
+bool HasErrors(const std::vector<Finding>& findings, bool strict = false);
 
 }  // namespace packer

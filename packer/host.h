@@ -3,7 +3,6 @@
 // texts the installer works with.
 #pragma once
 
-#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +16,8 @@ struct Host {
     platform::Libraries* libraries;
     // The unzip library's file name on this system, for messages.
     const char* unzipLibraryFile;
+    // Whether the error output is a terminal (progress is shown there).
+    bool errorIsTerminal = false;
 
     // Between the installer's texts and paths: Windows paths are wide text
     // already; POSIX paths are the locale's bytes, and the "\" that the
@@ -27,9 +28,5 @@ struct Host {
 
 // The host of this process (host_posix.cpp, host_win32.cpp).
 Host& SystemHost();
-
-// `moment` (seconds since 1970, UTC) in this system's local time; false when
-// the system cannot say.
-bool LocalTimeOf(std::time_t moment, std::tm& out);
 
 }  // namespace packer

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "packer/host.h"
@@ -15,13 +17,11 @@ std::wstring Host::TextOf(const std::filesystem::path& path) const {
     return ansi->FromAnsi(path.native());
 }
 
-bool LocalTimeOf(std::time_t moment, std::tm& out) { return localtime_r(&moment, &out) != nullptr; }
-
 Host& SystemHost() {
     static platform::posix::PosixFileSystem files;
     static platform::posix::PosixAnsiText ansi;
     static platform::posix::PosixLibraries libraries;
-    static Host host{&files, &ansi, &libraries, "libunzip32.so"};
+    static Host host{&files, &ansi, &libraries, "libunzip32.so", isatty(STDERR_FILENO) == 1};
     return host;
 }
 

@@ -1,3 +1,7 @@
+#include <io.h>
+
+#include <cstdio>
+
 #include "packer/host.h"
 #include "platform/win32/win32_services.h"
 
@@ -9,13 +13,11 @@ std::filesystem::path Host::PathOf(const std::wstring& text) const {
 
 std::wstring Host::TextOf(const std::filesystem::path& path) const { return path.native(); }
 
-bool LocalTimeOf(std::time_t moment, std::tm& out) { return localtime_s(&out, &moment) == 0; }
-
 Host& SystemHost() {
     static platform::win32::Win32FileSystem files;
     static platform::win32::Win32AnsiText ansi;
     static platform::win32::Win32Libraries libraries;
-    static Host host{&files, &ansi, &libraries, "unzip32.dll"};
+    static Host host{&files, &ansi, &libraries, "unzip32.dll", _isatty(_fileno(stderr)) != 0};
     return host;
 }
 

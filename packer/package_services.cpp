@@ -1,6 +1,9 @@
 #include "packer/package_services.h"
 
+#include <algorithm>
+
 #include "common/failure.h"
+#include "platform/line_reader.h"
 
 namespace packer {
 
@@ -24,13 +27,34 @@ private:
     int& count_;
 };
 
+class MemorySource final : public platform::ByteSource {
+public:
+    explicit MemorySource(std::string_view bytes) : rest_(bytes) {}
+    size_t Read(char* buffer, size_t size) override {
+        const size_t n = std::min(size, rest_.size());
+        std::copy_n(rest_.data(), n, buffer);
+        rest_.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view rest_;
+};
+
 class PackageFiles final : public platform::FileSystem {
 public:
-    PackageFiles(platform::FileSystem& real, std::wstring folder)
-        : real_(real), folder_(std::move(folder)) {}
+    PackageFiles(platform::FileSystem& real, std::wstring folder, std::optional<std::string> setupFile,
+                 platform::AnsiText* setupFileText)
+        : real_(real), folder_(std::move(folder)), setupFile_(std::move(setupFile)),
+          setupFileText_(setupFileText) {}
     std::wstring ProgramFolder() override { return folder_; }
+    // The installer opens no other text file than Setup.ini.
     std::unique_ptr<platform::TextReader> OpenText(const std::wstring& path) override {
-        return std::make_unique<CountingReader>(real_.OpenText(path), linesRead);
+        if (!setupFile_) return std::make_unique<CountingReader>(real_.OpenText(path), linesRead);
+        return std::make_unique<CountingReader>(
+            std::make_unique<platform::LineReader>(std::make_unique<MemorySource>(*setupFile_),
+                                                   setupFileText_),
+            linesRead);
     }
     std::wstring Dir(const std::wstring& name, int attributes) override {
         return real_.Dir(name, attributes);
@@ -45,6 +69,8 @@ public:
 private:
     platform::FileSystem& real_;
     std::wstring folder_;
+    std::optional<std::string> setupFile_;
+    platform::AnsiText* setupFileText_;
 };
 
 class UnattendedDialogs final : public platform::Dialogs {
@@ -73,14 +99,19 @@ public:
 }  // namespace
 
 struct PackageServices::Stand {
-    Stand(platform::FileSystem& real, std::wstring folder) : files(real, std::move(folder)) {}
+    Stand(platform::FileSystem& real, std::wstring folder, std::optional<std::string> setupFile,
+          platform::AnsiText* setupFileText)
+        : files(real, std::move(folder), std::move(setupFile), setupFileText) {}
     PackageFiles files;
     UnattendedDialogs dialogs;
     NoProcesses processes;
 };
 
-PackageServices::PackageServices(Host& host, std::wstring packageFolder)
-    : stand_(std::make_unique<Stand>(*host.files, std::move(packageFolder))),
+PackageServices::PackageServices(Host& host, std::wstring packageFolder,
+                                 std::optional<std::string> setupFile,
+                                 platform::AnsiText* setupFileText)
+    : stand_(std::make_unique<Stand>(*host.files, std::move(packageFolder), std::move(setupFile),
+                                     setupFileText)),
       previous_(platform::Current()) {
     platform::Bind(platform::Services{&stand_->dialogs, &stand_->files, &stand_->processes, nullptr,
                                       host.libraries, host.ansi});

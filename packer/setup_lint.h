@@ -5,16 +5,16 @@
 #include <string_view>
 #include <vector>
 
+#include "packer/code_page.h"
 #include "packer/findings.h"
 #include "packer/setup_lines.h"
-#include "platform/platform.h"
 
 namespace packer {
 
 inline constexpr char kSetupFileName[] = "Setup.ini";
 
-// `ansi` turns the file's bytes into text for the messages, as setup.exe would.
+// `codePage` is the one setup.exe reads the file in.
 std::vector<Finding> LintSetupFile(std::string_view bytes, const std::vector<SetupLine>& lines,
-                                   platform::AnsiText& ansi);
+                                   const CodePage& codePage);
 
 }  // namespace packer

@@ -1,7 +1,7 @@
 #include "packer/text.h"
 
 #include <cstdint>
-#include <cwctype>
+#include <cstdio>
 
 namespace packer {
 
@@ -101,9 +101,49 @@ std::string Quoted(std::wstring_view text) {
     return out + "\"";
 }
 
-std::wstring LowerCase(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+namespace {
+
+// Simple upper case of the letters the single-byte code pages hold.
+char32_t UpperCase(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 0x20;
+    if (c < 0xE0) return c;
+    if (c <= 0xFE) return c == 0xF7 ? c : c - 0x20;   // Latin-1, but the division sign
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x100 && c <= 0x17F) {
+        // Latin Extended-A pairs: upper even, lower odd, but for the run
+        // U+0139-U+0148 and U+0179-U+017E, where the upper case is odd.
+        const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        const bool lower = oddUpper ? c % 2 == 0 : c % 2 == 1;
+        if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;  // no pair
+        return lower ? c - 1 : c;
+    }
+    if (c == 0x1A1 || c == 0x1B0) return c - 1;        // Vietnamese o and u with horn
+    if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 0x20;  // Greek
+    if (c == 0x3C2) return 0x3A3;                                // final sigma
+    if (c == 0x3AC) return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
+    if (c == 0x3CC) return 0x38C;
+    if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;   // Cyrillic
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if (c == 0x491) return 0x490;
+    return c;
+}
+
+}  // namespace
+
+std::wstring FoldCase(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(UpperCase(static_cast<char32_t>(c)));
     return text;
+}
+
+std::string ShownCharacter(char32_t c) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return code;
+    std::wstring one;
+    AppendWide(one, c);
+    return Quoted(one) + " (" + code + ")";
 }
 
 std::string PathText(const std::filesystem::path& path) {

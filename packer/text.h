@@ -16,8 +16,14 @@ std::wstring FromUtf8(std::string_view bytes);
 
 // A text quoted for a message: "value", with line ends shown as \r and \n.
 std::string Quoted(std::wstring_view text);
-// Lower case, for names compared the way Windows compares file names.
-std::wstring LowerCase(std::wstring text);
+// A name as Windows compares file names: letters of the alphabets of the
+// single-byte code pages (Latin, Greek, Cyrillic) in upper case, whatever
+// the locale. Other scripts are compared as they are.
+std::wstring FoldCase(std::wstring text);
+
+// One character for a message: "\"\u00E9\" (U+00E9)", or only U+0009 for a
+// control character.
+std::string ShownCharacter(char32_t c);
 
 // A value that names a full path on Windows: a drive letter and colon, or a
 // leading separator (the root of the drive, or a network path).

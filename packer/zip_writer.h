@@ -1,12 +1,14 @@
-// Our archive writer: deflate through zlib, entry names in UTF-8 (flagged when
-// they are not plain ASCII), MS-DOS timestamps, no Zip64. Entries are written
-// in the order they are added.
+// Our archive writer's records: entry names in UTF-8 (flagged when they are
+// not plain ASCII), the extended timestamp beside the MS-DOS fields
+// (dos_time.h), no Zip64. Entries are written in the order they are added;
+// the data of a file comes from the caller, already deflated or stored.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "packer/dos_time.h"
@@ -22,9 +24,14 @@ public:
     // An archive never finished is removed: no half-written file stays behind.
     ~ZipWriter();
 
-    // `name` is the entry's UTF-8 name with "/" separators; a directory's ends in "/".
-    void AddDirectory(const std::string& name, DosTime modified);
-    void AddFile(const std::string& name, const std::filesystem::path& source, DosTime modified);
+    // `name` is the entry's UTF-8 name with "/" separators; a directory's
+    // ends in "/". `modified` is in seconds since 1970, UTC.
+    void AddDirectory(const std::string& name, int64_t modified);
+    // A file: its header, its data in any number of pieces, then the method,
+    // the CRC-32 and the size of the data before compression.
+    void BeginFile(const std::string& name, int64_t modified);
+    void WriteData(std::string_view bytes);
+    void EndFile(uint16_t method, uint32_t crc, uint64_t size);
     // Writes the central directory and the end record.
     void Finish();
 
@@ -32,15 +39,16 @@ private:
     struct CentralEntry {
         std::string name;
         uint16_t flags, method;
-        DosTime modified;
+        DosTime dosTime;
+        std::string extra;  // the same fields in both headers
         uint32_t crc, compressedSize, size, externalAttributes, localHeaderOffset;
     };
 
+    CentralEntry Begin(const std::string& name, int64_t modified, uint16_t method,
+                       uint32_t externalAttributes);
     void WriteLocalHeader(const CentralEntry& entry);
     void PatchLocalHeader(const CentralEntry& entry);
-    uint64_t Deflate(const std::filesystem::path& source, uint32_t& crc, uint64_t& size);
-    uint64_t Store(const std::filesystem::path& source, uint64_t expectedSize);
-    void Write(const std::string& bytes);
+    void Write(std::string_view bytes);
     void Check(const char* what);
     uint32_t Offset32(uint64_t offset) const;
 
@@ -48,6 +56,8 @@ private:
     std::fstream out_;
     uint64_t end_ = 0;  // logical end of the archive so far
     std::vector<CentralEntry> entries_;
+    bool open_ = false;  // a file's data is being written
+    uint64_t dataStart_ = 0;
     bool finished_ = false;
 };
 

@@ -88,7 +88,7 @@ setup_pack_elsewhere() {
         fi
         code=$?
         set -e
-        [ $code = 2 ] || fail "$command without the library: exit code $code, expected 2"
+        [ $code = 74 ] || fail "$command without the library: exit code $code, expected 74"
         grep -qF "$work/tool/libunzip32.so" "$work/err" ||
             fail "$command without the library does not name it: $(cat "$work/err")"
         if grep -q "Setup.ini" "$work/out" "$work/err"; then

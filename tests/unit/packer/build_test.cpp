@@ -1,4 +1,5 @@
-// `setup-pack build`: the values it refuses, and the package it writes.
+// `setup-pack build`: the values it refuses, the package it writes, and its
+// command line.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,7 +13,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using packer_test::Capture;
 using packer_test::ReadFile;
+using packer_test::SetModified;
 using packer_test::TempFolder;
 using packer_test::WriteFile;
 
@@ -43,6 +46,14 @@ protected:
         return packer::RunBuild(o, packer::SystemHost(), printed, errors);
     }
 
+    // The tool itself, in the shell, with the package's files beside it.
+    std::string Tool(const std::string& environment, const std::string& arguments, int& status) {
+        return Capture(environment + " '" SETUP_PACK "' " + arguments + " --setup-exe '" +
+                           (shipped() / "setup.exe").string() + "' --unzip-dll '" +
+                           (shipped() / "unzip32.dll").string() + "' 2>&1",
+                       status);
+    }
+
     TempFolder folder;
     std::ostringstream printed, errors;
 };
@@ -54,39 +65,62 @@ struct Refusal {
 };
 
 const Refusal kRefusals[] = {
-    {"EqualsInValue", [](auto& o, auto&) { o.message = L"Step 1=copy"; }, "cannot hold \"=\""},
-    {"LineFeedInValue", [](auto& o, auto&) { o.message = L"one\ntwo"; }, "cannot hold a line break"},
-    {"CarriageReturnInName", [](auto& o, auto&) { o.name = L"one\rtwo"; }, "cannot hold a line break"},
-    {"NotInTheCodePage", [](auto& o, auto&) { o.name = L"Writer \u4E2D"; }, "ANSI code page"},
+    {"EqualsInValue", [](auto& o, auto&) { o.message = L"Step 1=copy"; },
+     "Setup.ini:1: error: MESSAGE \"Step 1=copy\" holds \"=\""},
+    {"LineFeedInValue", [](auto& o, auto&) { o.message = L"one\ntwo"; }, "holds a line break"},
+    {"CarriageReturnInName", [](auto& o, auto&) { o.name = L"one\rtwo"; }, "holds a line break"},
+    {"NotInTheCodePage", [](auto& o, auto&) { o.name = L"Writer \u4E2D"; },
+     "Setup.ini:1: error: APPLICATION \"Writer \xE4\xB8\xAD\" holds \"\xE4\xB8\xAD\" (U+4E2D), "
+     "which code page 1252 (Western European) cannot hold"},
     {"NoTarget", [](auto& o, auto&) { o.target.reset(); }, "--target is required"},
     {"EmptyTarget", [](auto& o, auto&) { o.target = L""; }, "must not be empty"},
-    {"TargetFullPath", [](auto& o, auto&) { o.target = L"C:\\Apps\\Writer"; }, "not a full path"},
-    {"TargetRooted", [](auto& o, auto&) { o.target = L"\\Apps"; }, "not a full path"},
+    {"TargetFullPath", [](auto& o, auto&) { o.target = L"C:\\Apps\\Writer"; }, "is a full path"},
     {"TargetBlanks", [](auto& o, auto&) { o.target = L"Writer "; }, "blanks at its start or end"},
+    {"TargetDeviceName", [](auto& o, auto&) { o.target = L"Apps\\CON"; }, "is a device name"},
     {"NoExe", [](auto& o, auto&) { o.exe.reset(); }, "--exe is required"},
-    {"ExeNotInApp", [](auto& o, auto&) { o.exe = L"other.exe"; }, "no such file inside"},
-    {"ExeIsFolder", [](auto& o, auto&) { o.exe = L"docs"; }, "no such file inside"},
-    {"AutoLaunchYes", [](auto& o, auto&) { o.autoLaunch = L"yes"; }, "would stop at start"},
-    {"AutoLaunchEmpty", [](auto& o, auto&) { o.autoLaunch = L""; }, "would stop at start"},
+    {"ExeNotInApp", [](auto& o, auto&) { o.exe = L"other.exe"; }, "is not in the application folder"},
+    {"ExeIsFolder", [](auto& o, auto&) { o.exe = L"docs"; }, "is not in the application folder"},
+    {"ExeOutsideApp", [](auto& o, auto&) { o.exe = L"../base/writer.exe"; }, "leads out of the destination"},
     {"ShortcutNamesDiffer",
      [](auto& o, auto&) {
          o.desktopShortcut = L"Writer";
          o.programsShortcut = L"Sample Writer";
      },
      "give both the same NAME"},
-    {"ShortcutNameWithSlash", [](auto& o, auto&) { o.desktopShortcut = L"a/b"; }, "cannot hold any of"},
+    {"ShortcutNameWithSlash", [](auto& o, auto&) { o.desktopShortcut = L"a/b"; }, "holds \"/\""},
+    {"ShortcutDeviceName", [](auto& o, auto&) { o.desktopShortcut = L"lpt1"; }, "is a device name"},
     {"ZipInSubfolder", [](auto& o, auto&) { o.zip = L"data\\Setup.zip"; }, "plain file name"},
     {"ZipNamedLikeProgram", [](auto& o, auto&) { o.zip = L"SETUP.EXE"; }, "belongs to another file"},
     {"OutInsideApp", [](auto& o, auto& app) { o.outDir = app / "pkg"; }, "lies inside APPDIR"},
     {"AppMissing", [](auto& o, auto& app) { o.appDir = app / "gone"; }, "is not a folder"},
+    {"DeviceNameInApp", [](auto&, auto& app) { WriteFile(app / "docs" / "aux.txt", ""); },
+     "Setup.zip: error: entry \"docs/aux.txt\": \"aux.txt\" is a device name"},
+    {"NamesDifferOnlyInCase", [](auto&, auto& app) { WriteFile(app / "Writer.exe", ""); },
+     "differ only in case"},
+    {"FileOf4GiB",
+     [](auto&, auto& app) {
+         WriteFile(app / "data.bin", "");
+         fs::resize_file(app / "data.bin", 4ull << 30);  // sparse: nothing is written
+     },
+     "is 4 GiB or larger"},
     {"SetupExeMissing", [](auto& o, auto& app) { o.setupExe = app / "setup.exe"; }, "setup.exe not found"},
     {"LibraryMissing", [](auto& o, auto& app) { o.unzipDll = app / "x.dll"; }, "unzip32.dll not found"},
+    {"WarningsWhenStrict",
+     [](auto& o, auto&) {
+         o.strict = true;
+         o.message = L"Save & quit";
+     },
+     "warning: MESSAGE holds a single \"&\""},
 };
 
-TEST_F(Build, RefusesWhatSetupIniCannotCarry) {
+TEST_F(Build, RefusesBeforeWritingAnything) {
     for (const Refusal& r : kRefusals) {
+        TempFolder scratch;
+        fs::copy(app(), scratch.path() / "app", fs::copy_options::recursive);
         packer::BuildOptions o = Options();
-        r.change(o, app());
+        o.appDir = scratch.path() / "app";
+        o.outDir = scratch.path() / "out";
+        r.change(o, o.appDir);
         errors.str("");
         EXPECT_EQ(Run(o), 2) << r.name;
         EXPECT_NE(errors.str().find(r.text), std::string::npos) << r.name << ": " << errors.str();
@@ -97,14 +131,14 @@ TEST_F(Build, RefusesWhatSetupIniCannotCarry) {
 TEST_F(Build, WritesExactSettingsAndShipsBothFiles) {
     packer::BuildOptions o = Options();
     o.message = L"Welcome";
-    o.name = L"Sample Writer 1.2";
+    o.name = L"Caf\u00E9 Writer 1.2";
     o.desktopShortcut = L"Sample Writer";
     o.programsShortcut = L"Sample Writer";
-    o.autoLaunch = L"1";
+    o.autoLaunch = true;
     ASSERT_EQ(Run(o), 0) << errors.str() << printed.str();
     EXPECT_EQ(ReadFile(out() / "Setup.ini"),
               "MESSAGE=Welcome\r\n"
-              "APPLICATION=Sample Writer 1.2\r\n"
+              "APPLICATION=Caf\xE9 Writer 1.2\r\n"
               "TARGET=Sample Writer\r\n"
               "ZIPFILE=Setup.zip\r\n"
               "EXEFILE=writer.exe\r\n"
@@ -117,17 +151,74 @@ TEST_F(Build, WritesExactSettingsAndShipsBothFiles) {
     EXPECT_NE(printed.str().find("built and checked"), std::string::npos) << printed.str();
 }
 
-TEST_F(Build, CommandLineWithBothOptionFormsAndOwnArchiveName) {
-    std::ostringstream out, err;
-    const int code = packer::RunCommandLine(
-        {"build", app(), this->out(), "--target=Sample Writer", "--exe", "docs/guide.txt",
-         "--zip", "App.zip", "--setup-exe", shipped() / "setup.exe", "--unzip-dll=" +
-         (shipped() / "unzip32.dll").string()},
-        packer::SystemHost(), out, err);
-    ASSERT_EQ(code, 0) << err.str() << out.str();
-    EXPECT_EQ(ReadFile(this->out() / "Setup.ini"),
-              "TARGET=Sample Writer\r\nZIPFILE=App.zip\r\nEXEFILE=docs/guide.txt\r\n");
-    EXPECT_TRUE(fs::is_regular_file(this->out() / "App.zip"));
+// A package folder ships whole: other files there are refused, and --force
+// replaces only the package's own files.
+TEST_F(Build, OutDirWithOtherFilesOnlyWhenForced) {
+    WriteFile(out() / "notes.txt", "mine");
+    WriteFile(out() / "SETUP.ZIP", "an earlier archive");
+    packer::BuildOptions o = Options();
+    EXPECT_EQ(Run(o), 2);
+    EXPECT_NE(errors.str().find("holds what build does not write: \"notes.txt\""), std::string::npos)
+        << errors.str();
+    o.force = true;
+    EXPECT_EQ(Run(o), 1) << errors.str();
+    EXPECT_NE(printed.str().find("notes.txt: warning: a file that is not part of the package"),
+              std::string::npos) << printed.str();
+    EXPECT_EQ(ReadFile(out() / "notes.txt"), "mine");
+    EXPECT_FALSE(fs::exists(out() / "SETUP.ZIP"));  // the same file on Windows
+    EXPECT_TRUE(fs::exists(out() / "Setup.zip"));
+}
+
+// What the locale says does not change the bytes, and the check reads them
+// back as the code page has them.
+TEST_F(Build, CodePageRoundTripUnderAnyLocale) {
+    struct Case {
+        const char* codePage;
+        const char* name;      // UTF-8, as typed
+        const char* expected;  // in the code page
+    };
+    const Case cases[] = {
+        {"1252", "Caf\xC3\xA9 Writer", "APPLICATION=Caf\xE9 Writer\r\n"},
+        {"1251", "\xD0\x9F\xD0\xB8\xD1\x81\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C",
+         "APPLICATION=\xCF\xE8\xF1\xE0\xF2\xE5\xEB\xFC\r\n"},
+    };
+    for (const Case& c : cases) {
+        for (const char* locale : {"LC_ALL=C", "LC_ALL=C.UTF-8"}) {
+            fs::remove_all(out());
+            int status = 0;
+            const std::string said = Tool(locale, "build '" + app().string() + "' '" + out().string() +
+                                                      "' --target Writer --exe writer.exe --codepage " +
+                                                      c.codePage + " --name '" + c.name + "'",
+                                          status);
+            EXPECT_EQ(status, 0) << locale << said;
+            EXPECT_NE(ReadFile(out() / "Setup.ini").find(c.expected), std::string::npos) << locale;
+        }
+    }
+    WriteFile(out() / "Setup.ini", "APPLICATION=Caf\xC3\xA9\r\nTARGET=W\r\nZIPFILE=Setup.zip\r\nEXEFILE=writer.exe\r\n");
+    for (const char* locale : {"LC_ALL=C", "LC_ALL=C.UTF-8"}) {
+        int status = 0;
+        const std::string said = Capture(std::string(locale) + " '" SETUP_PACK "' check '" + out().string() + "'", status);
+        EXPECT_NE(said.find("shows \"Caf\xC3\x83\xC2\xA9\", not \"Caf\xC3\xA9\""), std::string::npos)
+            << locale << said;
+    }
+}
+
+// The same application folder makes the same bytes in any time zone, and with
+// a fixed time whatever the files' own times.
+TEST_F(Build, ReproducibleAcrossTimeZonesAndTouchedFiles) {
+    const auto build = [&](const std::string& environment, const char* into) {
+        int status = 0;
+        const fs::path folder = this->folder.path() / into;
+        const std::string said = Tool(environment, "build '" + app().string() + "' '" + folder.string() +
+                                                        "' --target Writer --exe writer.exe",
+                                      status);
+        EXPECT_EQ(status, 0) << said;
+        return ReadFile(folder / "Setup.zip");
+    };
+    EXPECT_EQ(build("TZ=UTC0", "utc"), build("TZ=JST-9", "tokyo"));
+    const std::string fixed = build("TZ=UTC0 SOURCE_DATE_EPOCH=1700000000", "fixed");
+    for (const auto& entry : fs::recursive_directory_iterator(app())) SetModified(entry.path(), 1800000000);
+    EXPECT_EQ(build("TZ=EST5EDT SOURCE_DATE_EPOCH=1700000000", "touched"), fixed);
 }
 
 struct UsageCase {
@@ -138,17 +229,24 @@ struct UsageCase {
 
 TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     const UsageCase cases[] = {
-        {{}, 2, "no command given"},
-        {{"pack"}, 2, "unknown command pack"},
-        {{"check"}, 2, "check needs exactly one folder"},
-        {{"build", "app"}, 2, "build needs APPDIR and OUTDIR"},
-        {{"build", "app", "out", "--colour", "red"}, 2, "unknown option --colour"},
-        {{"build", "app", "out", "--exe"}, 2, "--exe needs a value"},
+        {{}, 64, "no command given"},
+        {{"pack"}, 64, "unknown command pack"},
+        {{"check"}, 64, "check takes DIR"},
+        {{"build", "app"}, 64, "build takes APPDIR OUTDIR"},
+        {{"build", "app", "out", "--colour", "red"}, 64, "unknown option --colour"},
+        {{"build", "app", "out", "--exe"}, 64, "--exe needs a value"},
+        {{"build", "app", "out", "--exe=a", "--exe", "b"}, 64, "--exe is given twice"},
+        {{"build", "app", "out", "--autolaunch", "yes"}, 64, "--autolaunch takes true or false"},
+        {{"build", "app", "out", "--codepage", "932"}, 64, "more than one byte per character"},
+        {{"build", "app", "out", "--mtime", "noon"}, 64, "--mtime \"noon\" is not a whole number"},
+        {{"build", "app", "out", "--json"}, 64, "--json is not an option of build"},
+        {{"check", "dir", "--strict=yes"}, 64, "--strict takes no value"},
+        {{"check", "--version"}, 0, "setup-pack 1."},
         {{"--help"}, 0, "usage: setup-pack build"},
     };
     for (const UsageCase& c : cases) {
         std::ostringstream out, err;
-        EXPECT_EQ(packer::RunCommandLine(c.arguments, packer::SystemHost(), out, err), c.code);
+        EXPECT_EQ(packer::RunCommandLine(c.arguments, packer::SystemHost(), out, err), c.code) << c.text;
         EXPECT_NE((out.str() + err.str()).find(c.text), std::string::npos) << c.text;
     }
 }

@@ -4,11 +4,12 @@
 #include <optional>
 #include <sstream>
 
-#include "packer/app_tree.h"
+#include "packer/code_page.h"
 #include "packer/command_line.h"
 #include "packer/findings.h"
 #include "packer/host.h"
 #include "packer/package_check.h"
+#include "packer/write_archive.h"
 #include "packer_fixture.h"
 #include "zip_builder.h"
 
@@ -37,6 +38,12 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    while (times-- > 0) out += text;
+    return out;
+}
+
 enum class Change {
     None,
     NoSetupIni,
@@ -47,6 +54,8 @@ enum class Change {
     BadCrc,        // one byte of writer.exe's stored data changed
     NestedArchive, // the application folder zipped with its own folder on top
     Encrypted,     // every file entry flagged as encrypted
+    OtherFiles,    // a library and an old archive beside the package's files
+    Prefixed,      // a program's bytes before the archive, as in a self-extractor
 };
 
 struct Expect {
@@ -54,6 +63,7 @@ struct Expect {
     int line;
     Severity severity;
     const char* text;  // part of the message
+    const char* code = nullptr;
 };
 
 struct Case {
@@ -61,9 +71,11 @@ struct Case {
     std::string ini;
     Change change;
     std::vector<Expect> expected;
+    std::vector<std::string> appFiles = {};  // more files in the application folder
 };
 
 constexpr const char* kIni = "Setup.ini";
+constexpr const char* kZip = "Setup.zip";
 constexpr Severity kError = Severity::Error;
 constexpr Severity kWarning = Severity::Warning;
 
@@ -122,7 +134,8 @@ const Case kCases[] = {
     {"NoZipFileLine", Replace(kGood, "ZIPFILE=Setup.zip\r\n", ""), Change::None,
      {{kIni, 0, kError, "no ZIPFILE line"}}},
     {"ArchiveNamedWrongly", Replace(kGood, "ZIPFILE=Setup.zip", "ZIPFILE=Other.zip"), Change::None,
-     {{kIni, 4, kError, "the archive \"Other.zip\" is not in the package folder"}}},
+     {{kIni, 4, kError, "the archive \"Other.zip\" is not in the package folder"},
+      {kZip, 0, kWarning, "not part of the package", "other-file"}}},
     {"ArchiveMissing", kGood, Change::NoArchive,
      {{kIni, 4, kError, "\"Setup.zip\" is not in the package folder"}}},
     {"NotAnArchive", kGood, Change::NotAnArchive,
@@ -133,7 +146,7 @@ const Case kCases[] = {
     {"ExeFileMissing", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=missing.exe"), Change::None,
      {{kIni, 5, kError, "EXEFILE \"missing.exe\" is not in the archive"}}},
     {"ExeFileBelowTopLevel", kGood, Change::NestedArchive,
-     {{kIni, 5, kError, "not at the archive's top level (the archive has it as \"App/writer.exe\")"}}},
+     {{kIni, 5, kError, "not at the top level of the archive (which has it as \"App/writer.exe\")"}}},
     {"ExeFileInSubfolderIsFine", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=docs\\guide.txt"),
      Change::None, {}},
     {"ExeFileCaseIgnored", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=WRITER.EXE"), Change::None, {}},
@@ -152,6 +165,70 @@ const Case kCases[] = {
     {"SetupIniMissing", "", Change::NoSetupIni,
      {{kIni, 0, kError, "missing from the package folder: setup.exe stops at start with \"File not found"}}},
     {"SetupExeMissing", kGood, Change::NoSetupExe, {{"setup.exe", 0, kError, "missing"}}},
+    {"TargetInQuotes", Replace(kGood, "TARGET=Sample Writer", "TARGET=\"Sample Writer\""), Change::None,
+     {{kIni, 3, kError, "is in quotes", "target-quotes"}}},
+    {"TargetReservedCharacter", Replace(kGood, "TARGET=Sample Writer", "TARGET=Sample|Writer"),
+     Change::None, {{kIni, 3, kError, "holds \"|\" (U+007C)", "target-reserved-character"}}},
+    {"TargetDeviceName", Replace(kGood, "TARGET=Sample Writer", "TARGET=aux.app"), Change::None,
+     {{kIni, 3, kError, "\"aux.app\" is a device name", "target-device-name"}}},
+    {"TargetDotSegment", Replace(kGood, "TARGET=Sample Writer", "TARGET=Apps\\..\\Writer"),
+     Change::None,
+     {{kIni, 3, kError, "\"..\" is no name", "target-dot-segment"},
+      {kIni, 3, kWarning, "3 folder levels deep", "target-levels"}}},
+    {"TargetTrailingDot", Replace(kGood, "TARGET=Sample Writer", "TARGET=Writer."), Change::None,
+     {{kIni, 3, kWarning, "the name becomes \"Writer\"", "target-trailing-dot-or-space"}}},
+    {"TargetTwoLevels", Replace(kGood, "TARGET=Sample Writer", "TARGET=Quenbrook/Writer"), Change::None,
+     {{kIni, 3, kWarning, "\"C:\\Program Files\\Quenbrook\" must already exist", "target-levels"}}},
+    {"ShortcutSeparator", Replace(kGood, "SHORTCUTDESKTOP=Writer", "SHORTCUTDESKTOP=Tools\\Writer"),
+     Change::None, {{kIni, 6, kError, "holds \"\\\" (U+005C)", "shortcut-separator"}}},
+    {"ShortcutDotDot", Replace(kGood, "SHORTCUTDESKTOP=Writer", "SHORTCUTDESKTOP=.."), Change::None,
+     {{kIni, 6, kError, "is no name", "shortcut-dot-segment"}}},
+    {"ShortcutDeviceName", Replace(kGood, "SHORTCUTDESKTOP=Writer", "SHORTCUTDESKTOP=COM1"),
+     Change::None, {{kIni, 6, kError, "device name", "shortcut-device-name"}}},
+    {"ShortcutReservedCharacter", Replace(kGood, "SHORTCUTDESKTOP=Writer", "SHORTCUTDESKTOP=Writer?"),
+     Change::None, {{kIni, 6, kError, "the shortcut is not made", "shortcut-reserved-character"}}},
+    {"ShortcutTrailingDot", Replace(kGood, "SHORTCUTDESKTOP=Writer", "SHORTCUTDESKTOP=Writer."),
+     Change::None, {{kIni, 6, kWarning, "\"Writer..lnk\"", "shortcut-trailing-dot-or-space"}}},
+    {"ExeFileClimbsOut", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=..\\app\\writer.exe"),
+     Change::None,
+     {{kIni, 5, kError, "leads out of the destination folder", "exefile-outside"},
+      {kIni, 5, kError, "is not in the archive"}}},
+    {"ExeFileOnADrive", Replace(kGood, "EXEFILE=writer.exe", "EXEFILE=C:writer.exe"), Change::None,
+     {{kIni, 5, kError, "leads out", "exefile-outside"}, {kIni, 5, kError, "is not in the archive"}}},
+    {"MessageAmpersand", Replace(kGood, "This installs Sample Writer.", "Save & quit"), Change::None,
+     {{kIni, 1, kWarning, "a single \"&\"", "message-ampersand"}}},
+    {"MessageDoubleAmpersandIsFine", Replace(kGood, "This installs Sample Writer.", "Save && quit"),
+     Change::None, {}},
+    {"MessageCut", Replace(kGood, "This installs Sample Writer.", Repeat("Sample Writer keeps letters tidy. ", 20)),
+     Change::None, {{kIni, 1, kWarning, "lines in the window, which shows 6", "message-cut"}}},
+    {"Utf8Text", Replace(kGood, "APPLICATION=Sample Writer", "APPLICATION=Caf\xC3\xA9 Writer"),
+     Change::None,
+     {{kIni, 2, kWarning, "shows \"Caf\xC3\x83\xC2\xA9 Writer\", not \"Caf\xC3\xA9 Writer\"", "utf8-text"}}},
+    {"UndefinedByte", Replace(kGood, "APPLICATION=Sample Writer", "APPLICATION=Writer \x81"),
+     Change::None, {{kIni, 2, kWarning, "byte 0x81, which code page 1252", "undefined-byte"}}},
+    {"CodePageTextIsFine", Replace(kGood, "APPLICATION=Sample Writer", "APPLICATION=Caf\xE9 Writer"),
+     Change::None, {}},
+    {"DeviceNameInArchive", kGood, Change::None,
+     {{kZip, 0, kError, "entry \"docs/con.txt\": \"con.txt\" is a device name", "name-device-name"}},
+     {"docs/con.txt"}},
+    {"DeviceNameInPrefixedArchive", kGood, Change::Prefixed,
+     {{kZip, 0, kError, "\"aux\" is a device name", "name-device-name"}}, {"aux"}},
+    {"ReservedCharacterInArchive", kGood, Change::None,
+     {{kZip, 0, kError, "installs it with \"_\" in its place", "name-reserved-character"}}, {"a<b.txt"}},
+    {"ColonInArchive", kGood, Change::None, {{kZip, 0, kError, "holds a colon", "name-colon"}},
+     {"notes:old.txt"}},
+    {"TrailingSpaceInArchive", kGood, Change::None,
+     {{kZip, 0, kError, "ends in a space", "name-trailing-dot-or-space"}}, {"docs/readme "}},
+    {"NamesDifferOnlyInCase", kGood, Change::None,
+     {{kZip, 0, kError, "entries \"Docs/GUIDE.TXT\" and \"docs/guide.txt\" differ only in case",
+       "name-case"}},
+     {"Docs/GUIDE.TXT"}},
+    {"LongPathInArchive", kGood, Change::None,
+     {{kZip, 0, kWarning, "a path of 286 characters", "name-long-path"}},
+     {std::string(120, 'd') + "/" + std::string(130, 'f') + ".txt"}},
+    {"OtherFilesInPackage", kGood, Change::OtherFiles,
+     {{"Old.zip", 0, kWarning, "an archive or file left by an earlier build", "other-file"},
+      {"version.dll", 0, kWarning, "a library beside setup.exe", "other-file"}}},
     {"LibraryMissing", kGood, Change::NoLibrary, {{"unzip32.dll", 0, kError, "missing"}}},
 };
 
@@ -166,6 +243,7 @@ protected:
         const fs::path top = c.change == Change::NestedArchive ? app / "App" : app;
         WriteFile(top / "writer.exe", "MZ the program");
         WriteFile(top / "docs" / "guide.txt", "How to write.");
+        for (const std::string& name : c.appFiles) WriteFile(app / name, "more");
         const fs::path package = folder.path() / "package";
         fs::create_directories(package);
         packer::WriteArchive(app, package / "Setup.zip");
@@ -173,6 +251,13 @@ protected:
         if (c.change != Change::NoSetupExe) WriteFile(package / "setup.exe", "MZ");
         if (c.change != Change::NoLibrary) WriteFile(package / "unzip32.dll", "MZ");
         if (c.change == Change::NoArchive) fs::remove(package / "Setup.zip");
+        if (c.change == Change::Prefixed) {
+            WriteFile(package / "Setup.zip", std::string(4096, 'M') + ReadFile(package / "Setup.zip"));
+        }
+        if (c.change == Change::OtherFiles) {
+            WriteFile(package / "version.dll", "MZ");
+            WriteFile(package / "Old.zip", "PK");
+        }
         if (c.change == Change::NotAnArchive) WriteFile(package / "Setup.zip", "not an archive");
         if (c.change == Change::BadCrc) {
             std::string bytes = ReadFile(package / "Setup.zip");
@@ -212,7 +297,7 @@ protected:
 TEST_P(PackageCheck, ReportsWhatWouldGoWrong) {
     const Case& c = GetParam();
     const std::vector<packer::Finding> findings =
-        packer::CheckPackage(MakePackage(c), packer::SystemHost());
+        packer::CheckPackage(MakePackage(c), packer::SystemHost(), packer::CodePage::Default());
     std::string all;
     for (const auto& f : findings) all += packer::Format(f) + "\n";
     ASSERT_EQ(findings.size(), c.expected.size()) << all;
@@ -222,6 +307,9 @@ TEST_P(PackageCheck, ReportsWhatWouldGoWrong) {
         EXPECT_EQ(findings[i].severity, c.expected[i].severity) << all;
         EXPECT_NE(findings[i].message.find(c.expected[i].text), std::string::npos)
             << "expected \"" << c.expected[i].text << "\" in\n" << all;
+        if (c.expected[i].code) {
+            EXPECT_EQ(findings[i].code, c.expected[i].code) << all;
+        }
     }
 }
 
@@ -230,19 +318,21 @@ INSTANTIATE_TEST_SUITE_P(Messages, PackageCheck, ::testing::ValuesIn(kCases),
 
 struct ExitCase {
     std::vector<Severity> severities;
+    bool strict;
     int code;
 };
 
 TEST(PackageCheckExit, ErrorsOutrankWarnings) {
     const ExitCase cases[] = {
-        {{}, 0},
-        {{Severity::Warning}, 1},
-        {{Severity::Warning, Severity::Error, Severity::Warning}, 2},
+        {{}, false, 0},
+        {{Severity::Warning}, false, 1},
+        {{Severity::Warning}, true, 2},
+        {{Severity::Warning, Severity::Error, Severity::Warning}, false, 2},
     };
     for (const ExitCase& c : cases) {
         std::vector<packer::Finding> findings;
-        for (Severity s : c.severities) findings.push_back({kIni, 1, s, "x"});
-        EXPECT_EQ(packer::ExitCodeOf(findings), c.code);
+        for (Severity s : c.severities) findings.push_back({kIni, 1, s, "code", "x"});
+        EXPECT_EQ(packer::ExitCodeOf(findings, c.strict), c.code);
     }
 }
 
@@ -255,6 +345,15 @@ TEST(PackageCheckCommand, PrintsFileLineAndSeverity) {
     EXPECT_EQ(out.str().rfind("Setup.ini:4: error: the archive \"Setup.zip\" is not", 0), 0u) << out.str();
     EXPECT_NE(out.str().find("\nSetup.ini:7: error: AUTOLAUNCH value"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("\nsetup.exe: error: missing from the package folder\n"), std::string::npos);
+
+    // The same as one JSON object, which python reads; quotes in messages escaped.
+    int status = 0;
+    const std::string read = packer_test::Capture(
+        "'" SETUP_PACK "' check --json '" + folder.path().string() + "' | python3 -c '"
+        "import json, sys; d = json.load(sys.stdin); f = d[\"findings\"]; "
+        "print(d[\"errors\"], d[\"warnings\"], f[1][\"line\"], f[1][\"code\"], f[0][\"message\"][:14])'",
+        status);
+    EXPECT_EQ(read, "4 0 7 autolaunch-type-mismatch the archive \"S\n");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The archive writer's output read back by python3's zipfile module and by our
-// own unzip library, and its MS-DOS timestamps.
+// own unzip library, and its timestamps.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,12 +8,13 @@
 #include <time.h>
 
 #include "common/truth.h"
-#include "packer/app_tree.h"
+#include "packer/block_deflate.h"
 #include "packer/archive_listing.h"
 #include "packer/dos_time.h"
 #include "packer/host.h"
 #include "packer/pack_error.h"
 #include "packer/package_services.h"
+#include "packer/write_archive.h"
 #include "packer_fixture.h"
 #include "unzip/unzip_files.h"
 #include "zip_builder.h"
@@ -52,7 +53,7 @@ const TimeCase kTimes[] = {
 
 using DosTimeTest = UtcZone;
 
-TEST_F(DosTimeTest, LocalTimeInTheFormatsFieldsWithinItsRange) {
+TEST_F(DosTimeTest, UtcInTheFormatsFieldsWithinItsRange) {
     for (const TimeCase& c : kTimes) {
         const packer::DosTime got = packer::ToDosTime(c.moment);
         EXPECT_EQ(got.date, c.date) << c.moment;
@@ -78,10 +79,13 @@ class AppFolder : public UtcZone {
 protected:
     void SetUp() override {
         UtcZone::SetUp();
-        WriteFile(app() / "big.txt", Text(200 * 1024));  // several deflate chunks
+        // Three blocks each, deflated and stored.
+        WriteFile(app() / "big.txt", Text(2 * packer::BlockDeflater::kBlockSize + 1000));
         WriteFile(app() / "caf\xC3\xA9.txt", "cr\xC3\xA8me");
         WriteFile(app() / "empty.txt", "");
-        WriteFile(app() / "noise.bin", Noise(100 * 1024));
+        WriteFile(app() / "noise.bin", Noise(2 * packer::BlockDeflater::kBlockSize + 1000));
+        // Incompressible at its start only: deflated all the same.
+        WriteFile(app() / "mixed.bin", Noise(packer::BlockDeflater::kBlockSize) + Text(3 * packer::BlockDeflater::kBlockSize));
         WriteFile(app() / "sub" / "dir" / "\xC3\xBC.txt", "umlaut");
         fs::create_directories(app() / "empty");
         for (const auto& entry : fs::recursive_directory_iterator(app())) SetModified(entry.path(), k2001);
@@ -121,6 +125,7 @@ TEST_F(AppFolder, PythonReadsNamesFlagsTimesAndBytesBack) {
               "caf\xC3\xA9.txt|1|2001-02-03 04:05:06|0|same\n"
               "empty/|0|2001-02-03 04:05:06|0|-\n"
               "empty.txt|0|1980-01-01 00:00:00|0|same\n"
+              "mixed.bin|0|2001-02-03 04:05:06|8|same\n"
               "noise.bin|0|2001-02-03 04:05:06|0|same\n"
               "sub/|0|2001-02-03 04:05:06|0|-\n"
               "sub/dir/|0|2001-02-03 04:05:06|0|-\n"
@@ -137,6 +142,9 @@ TEST_F(AppFolder, OurLibraryTestsAndExtractsEveryFile) {
     tester.TestZip(common::kTrue);
     EXPECT_EQ(tester.Unzip(), 0) << tester.GetLastMessage().size();
 
+    // Installed in another time zone, the files keep their moments.
+    setenv("TZ", "JST-9", 1);
+    tzset();
     unzip::UnzipFiles extractor;
     extractor.ZipFileName(host.TextOf(zip()));
     extractor.ExtractDir(host.TextOf(folder.path() / "out"));
@@ -149,9 +157,20 @@ TEST_F(AppFolder, OurLibraryTestsAndExtractsEveryFile) {
         } else {
             ++files;
             EXPECT_EQ(ReadFile(copy), ReadFile(entry.path())) << copy;
+            EXPECT_EQ(fs::last_write_time(copy), fs::last_write_time(entry.path())) << copy;
         }
     }
-    EXPECT_EQ(files, 5u);
+    EXPECT_EQ(files, 6u);
+}
+
+TEST_F(AppFolder, TheSameArchiveWhateverTheNumberOfThreads) {
+    packer::ArchiveOptions options;
+    options.threads = 1;
+    packer::WriteArchive(app(), zip(), options);
+    const std::string one = ReadFile(zip());
+    options.threads = 3;
+    packer::WriteArchive(app(), zip(), options);
+    EXPECT_EQ(ReadFile(zip()), one);
 }
 
 TEST_F(AppFolder, ListingNamesEveryEntryInOrder) {
@@ -161,7 +180,7 @@ TEST_F(AppFolder, ListingNamesEveryEntryInOrder) {
     std::vector<std::wstring> names;
     for (const auto& entry : listing.entries) names.push_back(entry.name);
     EXPECT_EQ(names, (std::vector<std::wstring>{L"big.txt", L"caf\u00E9.txt", L"empty/",
-                                                L"empty.txt", L"noise.bin", L"sub/", L"sub/dir/",
+                                                L"empty.txt", L"mixed.bin", L"noise.bin", L"sub/", L"sub/dir/",
                                                 L"sub/dir/\u00FC.txt"}));
 }
 
@@ -170,6 +189,7 @@ TEST_F(AppFolder, ListingNamesEveryEntryInOrder) {
 TEST_F(AppFolder, ListingOfCutOrDamagedArchivesReportsAProblem) {
     WriteFile(app() / "big.txt", "small now");
     fs::remove(app() / "noise.bin");
+    fs::remove(app() / "mixed.bin");
     packer::WriteArchive(app(), zip());
     const std::string whole = ReadFile(zip());
     for (size_t size = 0; size < whole.size(); ++size) {
@@ -192,6 +212,24 @@ TEST_F(AppFolder, AFailedArchiveLeavesNoFileBehind) {
     fs::create_symlink(app() / "gone", app() / "zz-broken-link");
     EXPECT_THROW(packer::WriteArchive(app(), zip()), packer::PackError);
     EXPECT_FALSE(fs::exists(zip()));
+}
+
+// A file that grows or shrinks after it was listed fails on a compressing
+// thread; the failure reaches the caller and no archive is left.
+TEST_F(AppFolder, AFileChangedWhilePackedFails) {
+    for (const int64_t change : {-1, +1}) {
+        std::vector<packer::AppEntry> entries = packer::CollectAppTree(app());
+        for (packer::AppEntry& entry : entries) {
+            if (entry.name == "big.txt") entry.size = static_cast<uint64_t>(static_cast<int64_t>(entry.size) + change);
+        }
+        try {
+            packer::WriteArchive(entries, zip());
+            ADD_FAILURE() << change;
+        } catch (const packer::PackError& e) {
+            EXPECT_NE(std::string(e.what()).find("changed while it was being packed"), std::string::npos);
+        }
+        EXPECT_FALSE(fs::exists(zip()));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs README.md's "Making a package" example as it is written there, so that
+# this test fails when the README drifts from the tool.
+#   readme_example.sh REPO
+# The commands run in a folder of their own that looks like the checkout after
+# tools/build (tools/test has built everything already): samples/, dist/native,
+# dist/win32 and the sample's program are the real ones; tools/build does
+# nothing there, and what the example writes goes below that folder's dist/.
+set -euo pipefail
+repo=$1
+fail() { echo "FAIL: $*"; exit 1; }
+
+example=$(awk '/^## Making a package/ { section = 1; next }
+               section && /^## / { exit }
+               section && /^```/ { if (block) exit; block = 1; next }
+               block { print }' "$repo/README.md")
+[ -n "$example" ] || fail "no command block under \"## Making a package\" in README.md"
+grep -q 'setup-pack build' <<<"$example" || fail "the example builds no package: $example"
+
+work=$(mktemp -d /tmp/installer-readme.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/tools" "$work/dist" "$work/build/win32/tests/e2e/apps"
+printf '#!/bin/sh\n' > "$work/tools/build"
+chmod +x "$work/tools/build"
+ln -s "$repo/samples" "$work/samples"
+ln -s "$repo/dist/native" "$work/dist/native"
+ln -s "$repo/dist/win32" "$work/dist/win32"
+ln -s "$repo/build/win32/tests/e2e/apps/marker.exe" "$work/build/win32/tests/e2e/apps/marker.exe"
+
+(cd "$work" && bash -euo pipefail -c "$example") > "$work/said" 2>&1 ||
+    fail "the example failed: $(cat "$work/said")"
+grep -q "built and checked" "$work/said" || fail "build did not check the package: $(cat "$work/said")"
+grep -q "no problems found" "$work/said" || fail "check found problems: $(cat "$work/said")"
+package=$(grep -o 'dist/[A-Za-z0-9_-]*' <<<"$(grep 'setup-pack check' <<<"$example")" | tail -1)
+for f in Setup.ini Setup.zip setup.exe unzip32.dll; do
+    [ -f "$work/$package/$f" ] || fail "no $f in $package"
+done
+echo "readme_example: passed"
