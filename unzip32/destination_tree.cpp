@@ -1,6 +1,12 @@
 #include "destination_tree.h"
 
+#include <utility>
+
 namespace uz {
+
+DestinationTree::DestinationTree(RunContext& run, os::Path root) : run_(run), root_(std::move(root)) {
+    os::RemoveStaleTemporaries(root_);
+}
 
 bool DestinationTree::makeFolders(const std::vector<std::string>& components, size_t count, os::Path& folder,
                                   const std::string& entryName) {
@@ -24,12 +30,18 @@ bool DestinationTree::makeFolders(const std::vector<std::string>& components, si
         }
         if (!state.exists) {
             const os::Status made = os::MakeDirectory(folder);
-            if (!made.ok() && made.kind != os::Status::Exists) {
+            if (made.ok()) {
+                knownFolders_.insert(relative);
+                continue;
+            }
+            if (made.kind != os::Status::Exists) {
                 run_.error(UZ_WARNING, "skipping: " + entryName + ": cannot create the folder " + relative + ": " +
                                            os::Describe(made));
                 return false;
             }
         }
+        // There before this run met it.
+        os::RemoveStaleTemporaries(folder);
         knownFolders_.insert(relative);
     }
     return true;

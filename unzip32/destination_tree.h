@@ -1,8 +1,13 @@
 // The folders below the destination as one extraction makes them: each level
 // checked or made once, never through a symbolic link and never over a file.
+// The first time a run meets a folder that was there before, it removes the
+// library's stale temporary files from it (os.h), before any temporary file of
+// its own can be there: the destination itself when the tree is made, every
+// other folder before the first entry that goes into it is handed on.
 // What must wait for the end of the run waits here: symbolic links (so that
 // no later entry is written through one) and the times and modes of folders
-// (which writing into them would change again).
+// (which writing into them would change again). Used on the calling thread
+// only.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +22,7 @@ namespace uz {
 
 class DestinationTree {
 public:
-    DestinationTree(RunContext& run, os::Path root) : run_(run), root_(std::move(root)) {}
+    DestinationTree(RunContext& run, os::Path root);
 
     // Makes the first `count` of `components` as folders below the root and
     // gives the deepest in `folder`; on failure reports it as a warning for

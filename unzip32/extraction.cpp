@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "sinks.h"
+#include "temporary_names.h"
 #include "writer_thread.h"
 
 namespace uz {
@@ -29,6 +30,15 @@ int64_t EntryTime(const Entry& e) {
     const DosFields f = SplitDos(e.dosDate, e.dosTime);
     if (!f.valid) return -1;
     return os::LocalDosTimeToUnix(f.year, f.month, f.day, f.hour, f.minute, f.second);
+}
+
+// Why a file entry's path is refused; empty when it is not.
+std::string Refusal(const SafePath& path) {
+    if (path.refused()) return path.refusal;
+    if (path.components.empty()) return "its name is empty";
+    // A later extraction would take such a file for a leftover and remove it.
+    if (IsTemporaryName(path.components.back())) return "its name is that of a temporary file";
+    return {};
 }
 
 std::string DiskFullText(OutputStep step, const std::string& shown) {
@@ -77,9 +87,8 @@ void ExtractMode::finish(bool) { tree_.finish(); }
 
 std::optional<Placement> ExtractMode::decide(const Entry& entry) {
     SafePath path = SanitizePath(entry.name, rules_);
-    if (path.refused() || path.components.empty()) {
-        run_.error(UZ_WARNING, "skipping: " + entry.name + ": refused, " +
-                                   (path.refused() ? path.refusal : std::string("its name is empty")));
+    if (const std::string why = Refusal(path); !why.empty()) {
+        run_.error(UZ_WARNING, "skipping: " + entry.name + ": refused, " + why);
         return std::nullopt;
     }
     Placement place;

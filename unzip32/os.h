@@ -64,8 +64,13 @@ Status CreateSymlink(const Path& link, std::string_view utf8Target);
 bool SupportsSymlinks();
 uint32_t Umask();
 
-// A file written under a temporary name beside its target and renamed into
-// place only by commit(); destroyed uncommitted, it is removed.
+// A file written beside its target and put in place only by commit();
+// destroyed uncommitted, it is removed. Until commit it disappears with the
+// process however that ends, where the system allows it: on Linux it has no
+// name (O_TMPFILE), on Windows it is marked for deletion. Elsewhere it has a
+// temporary name (temporary_names.h) and stays locked against
+// RemoveStaleTemporaries while it is open. Created, written and dropped on
+// any thread; one thread at a time.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
@@ -75,6 +80,10 @@ public:
     virtual Status commit(const Path& target, int64_t mtime, int mode) = 0;
 };
 Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file);
+// Removes from `folder` the temporary files that extractions ended in the
+// middle left there; never one that a running extraction still has open,
+// never anything without such a name.
+void RemoveStaleTemporaries(const Path& folder);
 
 Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input);
 
