@@ -4,47 +4,97 @@
 
 namespace uz {
 
+FolderClaim::FolderClaim(FolderClaim&& other) noexcept
+    : tree_(std::exchange(other.tree_, nullptr)), folders_(std::move(other.folders_)) {
+    other.folders_.clear();
+}
+
+FolderClaim& FolderClaim::operator=(FolderClaim&& other) noexcept {
+    if (this != &other) {
+        release();
+        tree_ = std::exchange(other.tree_, nullptr);
+        folders_ = std::move(other.folders_);
+        other.folders_.clear();
+    }
+    return *this;
+}
+
+void FolderClaim::keep() {
+    if (tree_)
+        for (const auto& f : folders_) tree_->claimed_.erase(f.relative);
+    folders_.clear();
+}
+
+void FolderClaim::release() {
+    if (tree_) tree_->release(*this);
+    folders_.clear();
+}
+
 DestinationTree::DestinationTree(RunContext& run, os::Path root) : run_(run), root_(std::move(root)) {
     os::RemoveStaleTemporaries(root_);
 }
 
-bool DestinationTree::makeFolders(const std::vector<std::string>& components, size_t count, os::Path& folder,
-                                  const std::string& entryName) {
+DestinationTree::Folders DestinationTree::makeFolders(const std::vector<std::string>& components, size_t count,
+                                                      os::Path& folder, const std::string& entryName,
+                                                      FolderClaim& claim) {
+    claim.tree_ = this;
     folder = root_;
     std::string relative;
     for (size_t i = 0; i < count; ++i) {
         folder = os::Join(folder, components[i]);
         relative += components[i];
         relative += '/';
+        if (const auto held = claimed_.find(relative); held != claimed_.end()) {
+            ++held->second;
+            claim.folders_.push_back({relative, folder});
+            continue;
+        }
         if (knownFolders_.count(relative)) continue;
         const os::FileState state = os::Inspect(folder);
         if (state.exists && state.symlink) {
             // Following it could lead anywhere; entries never pass through links.
             run_.error(UZ_WARNING, "skipping: " + entryName + ": the folder " + relative + " is a symbolic link");
-            return false;
+            return Folders::Refused;
         }
         if (state.exists && !state.directory) {
             run_.error(UZ_WARNING, "skipping: " + entryName + ": cannot create the folder " + relative +
                                        ", a file of that name exists");
-            return false;
+            return Folders::Refused;
         }
         if (!state.exists) {
             const os::Status made = os::MakeDirectory(folder);
             if (made.ok()) {
+                claimed_.emplace(relative, 1);
+                claim.folders_.push_back({relative, folder});
                 knownFolders_.insert(relative);
                 continue;
+            }
+            if (made.kind == os::Status::DiskFull) {
+                run_.reporter.message(MessageClass::Error, "error: disk full, cannot create the folder " + relative);
+                return Folders::DiskFull;
             }
             if (made.kind != os::Status::Exists) {
                 run_.error(UZ_WARNING, "skipping: " + entryName + ": cannot create the folder " + relative + ": " +
                                            os::Describe(made));
-                return false;
+                return Folders::Refused;
             }
         }
         // There before this run met it.
         os::RemoveStaleTemporaries(folder);
         knownFolders_.insert(relative);
     }
-    return true;
+    return Folders::Ready;
+}
+
+void DestinationTree::release(FolderClaim& claim) {
+    for (auto it = claim.folders_.rbegin(); it != claim.folders_.rend(); ++it) {
+        const auto held = claimed_.find(it->relative);
+        if (held == claimed_.end() || --held->second > 0) continue;  // kept, or still claimed
+        claimed_.erase(held);
+        knownFolders_.erase(it->relative);
+        // Not empty means something else is in it now; then it stays.
+        static_cast<void>(os::RemoveEmptyDirectory(it->path));
+    }
 }
 
 void DestinationTree::setFolderLater(os::Path folder, int64_t mtime, int mode) {
@@ -53,10 +103,17 @@ void DestinationTree::setFolderLater(os::Path folder, int64_t mtime, int mode) {
 
 void DestinationTree::linkLater(Link link) { links_.push_back(std::move(link)); }
 
-void DestinationTree::finish() {
+int32_t DestinationTree::finish() {
+    int32_t result = UZ_OK;
     for (const auto& link : links_) {
         os::Path folder;
-        if (!makeFolders(link.components, link.components.size() - 1, folder, link.shownName)) continue;
+        FolderClaim claim;
+        const Folders folders = makeFolders(link.components, link.components.size() - 1, folder, link.shownName, claim);
+        if (folders == Folders::DiskFull) {
+            result = UZ_DISK_FULL;
+            break;
+        }
+        if (folders == Folders::Refused) continue;
         const os::Path at = os::Join(folder, link.components.back());
         const os::FileState existing = os::Inspect(at);
         if (existing.exists && existing.directory) {
@@ -65,8 +122,17 @@ void DestinationTree::finish() {
         }
         // A file that stays makes the link fail below, and that is reported.
         if (existing.exists) static_cast<void>(os::RemoveFile(at));
-        if (const os::Status s = os::CreateSymlink(at, link.target); !s.ok())
+        const os::Status s = os::CreateSymlink(at, link.target);
+        if (s.kind == os::Status::DiskFull) {
+            run_.reporter.message(MessageClass::Error, "error: disk full, cannot create the link " + link.shownName);
+            result = UZ_DISK_FULL;
+            break;
+        }
+        if (!s.ok()) {
             run_.error(UZ_WARNING, "error: cannot create the link " + link.shownName + ": " + os::Describe(s));
+            continue;
+        }
+        claim.keep();
     }
     links_.clear();
     // Deepest first: setting a folder's time before its contents change would be undone.
@@ -76,6 +142,7 @@ void DestinationTree::finish() {
         static_cast<void>(os::SetDirectoryAttributes(it->path, it->mtime, it->mode));
     }
     folders_.clear();
+    return result;
 }
 
 }  // namespace uz

@@ -58,7 +58,12 @@ struct FileState {
 FileState Inspect(const Path& path);  // does not follow a final symbolic link
 
 Status MakeDirectory(const Path& path);  // one level; Exists when it is there already
+Status RemoveEmptyDirectory(const Path& path);
 Status RemoveFile(const Path& path);
+// Whether the system could give the file `utf8Name` in `folder` (its path
+// `target`) a name at all: a name or path beyond the system's limits fails
+// here, before anything is written.
+Status CheckTargetName(const Path& folder, std::string_view utf8Name, const Path& target);
 Status SetDirectoryAttributes(const Path& path, int64_t mtime, int mode);  // mode < 0: keep
 Status CreateSymlink(const Path& link, std::string_view utf8Target);
 bool SupportsSymlinks();

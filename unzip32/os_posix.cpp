@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -270,6 +271,22 @@ FileState Inspect(const Path& path) {
 
 Status MakeDirectory(const Path& path) {
     return ::mkdir(path.c_str(), 0777) == 0 ? Status{} : FromErrno(errno);
+}
+
+Status RemoveEmptyDirectory(const Path& path) {
+    return ::rmdir(path.c_str()) == 0 ? Status{} : FromErrno(errno);
+}
+
+Status CheckTargetName(const Path& folder, std::string_view name, const Path& target) {
+    // Far below any file system's limit, a name fits without asking.
+    constexpr size_t kNameFitsAnywhere = 128;
+    if (name.size() > kNameFitsAnywhere) {
+        long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+        if (max < 0) max = NAME_MAX;
+        if (name.size() > static_cast<size_t>(max)) return {Status::Failed, ENAMETOOLONG};
+    }
+    if (target.size() >= PATH_MAX) return {Status::Failed, ENAMETOOLONG};
+    return {};
 }
 
 Status RemoveFile(const Path& path) {

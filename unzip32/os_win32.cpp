@@ -295,7 +295,18 @@ Status MakeDirectory(const Path& path) {
     return CreateDirectoryW(path.c_str(), nullptr) ? Status{} : LastError();
 }
 
+Status RemoveEmptyDirectory(const Path& path) { return RemoveDirectoryW(path.c_str()) ? Status{} : LastError(); }
+
 Status RemoveFile(const Path& path) { return DeleteFileW(path.c_str()) ? Status{} : LastError(); }
+
+Status CheckTargetName(const Path&, std::string_view name, const Path& target) {
+    // Components of NTFS, FAT and exFAT names, in UTF-16 units (never more than UTF-8 bytes).
+    constexpr size_t kMaxComponent = 255;
+    constexpr size_t kMaxPath = 32767;  // \\?\ paths
+    if ((name.size() > kMaxComponent && Widen(name).size() > kMaxComponent) || target.size() >= kMaxPath)
+        return FromError(ERROR_FILENAME_EXCED_RANGE);
+    return {};
+}
 
 Status SetDirectoryAttributes(const Path& path, int64_t mtime, int) {
     if (mtime < 0) return {};
