@@ -101,11 +101,28 @@ void DestinationTree::setFolderLater(os::Path folder, int64_t mtime, int mode) {
     folders_.push_back({std::move(folder), mtime, mode});
 }
 
-void DestinationTree::linkLater(Link link) { links_.push_back(std::move(link)); }
+void DestinationTree::linkLater(Link link) {
+    replaceWaitingLink(link.shownName);
+    waitingLinks_[link.shownName] = links_.size();
+    links_.push_back(std::move(link));
+}
+
+const DestinationTree::Link* DestinationTree::waitingLink(const std::string& shownName) const {
+    const auto found = waitingLinks_.find(shownName);
+    return found == waitingLinks_.end() ? nullptr : &links_[found->second];
+}
+
+void DestinationTree::replaceWaitingLink(const std::string& shownName) {
+    const auto found = waitingLinks_.find(shownName);
+    if (found == waitingLinks_.end()) return;
+    links_[found->second].replaced = true;
+    waitingLinks_.erase(found);
+}
 
 int32_t DestinationTree::finish() {
     int32_t result = UZ_OK;
     for (const auto& link : links_) {
+        if (link.replaced) continue;
         os::Path folder;
         FolderClaim claim;
         const Folders folders = makeFolders(link.components, link.components.size() - 1, folder, link.shownName, claim);
@@ -135,6 +152,7 @@ int32_t DestinationTree::finish() {
         claim.keep();
     }
     links_.clear();
+    waitingLinks_.clear();
     // Deepest first: setting a folder's time before its contents change would be undone.
     for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) {
         // The folder and everything in it are in place; a time or mode it

@@ -14,7 +14,9 @@
 //
 // What must wait for the end of the run waits here: symbolic links (so that
 // no later entry is written through one) and the times and modes of folders
-// (which writing into them would change again).
+// (which writing into them would change again). A waiting link holds its name
+// as a file would: a later entry of the same name sees it as the file there,
+// and replaces it when that entry is put in place.
 //
 // Used on the calling thread only.
 #pragma once
@@ -72,8 +74,14 @@ public:
         std::vector<std::string> components;  // where the link goes
         std::string target;
         std::string shownName;
+        int64_t mtime;
+        bool replaced = false;  // by a later entry of the same name
     };
     void linkLater(Link link);
+    // The link waiting to be made at `shownName`, if any.
+    const Link* waitingLink(const std::string& shownName) const;
+    // A later entry is in place at `shownName`: no link is made there.
+    void replaceWaitingLink(const std::string& shownName);
     // Makes the links, then sets the folders' times and modes, deepest first.
     // Gives UZ_DISK_FULL when the disk filled up on the way, else UZ_OK.
     int32_t finish();
@@ -94,6 +102,7 @@ private:
     };
     std::vector<FolderAttributes> folders_;
     std::vector<Link> links_;
+    std::unordered_map<std::string, size_t> waitingLinks_;  // shownName -> index in links_
 };
 
 }  // namespace uz

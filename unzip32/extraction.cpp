@@ -103,11 +103,14 @@ int32_t ExtractMode::decide(const Entry& entry, std::optional<Placement>& out) {
         return outputFailed(OutputStep::Create, fits, place.shownName);
     place.mtime = EntryTime(entry);
     place.mode = os::FileMode(entry.unixMode(), run_.options.privilege != 0, umask_);
-    const os::FileState existing = os::Inspect(place.target);
+    os::FileState existing = os::Inspect(place.target);
     if (existing.exists && existing.directory) {
         run_.error(UZ_WARNING, "skipping: " + place.shownName + ": a folder of that name exists");
         return UZ_OK;
     }
+    // A link still to be made is what this entry would replace.
+    if (const DestinationTree::Link* waiting = tree_.waitingLink(place.shownName))
+        existing = os::FileState{true, false, true, waiting->mtime};
     switch (policy_.decide(existing, place.mtime, !entry.mtime, os::PathToUtf8(place.target))) {
     case Verdict::Write: break;
     case Verdict::NotPresent: return UZ_OK;
@@ -170,6 +173,7 @@ int32_t ExtractMode::commit(Produced produced, Placement& place, const EntryData
 
 void ExtractMode::placed(Placement& place) {
     place.folders.keep();
+    tree_.replaceWaitingLink(place.shownName);
     run_.outcome.fileDone();
 }
 
@@ -194,7 +198,7 @@ int32_t ExtractMode::link(const Entry& entry, Placement& place, EntryData& data)
         // Made at the end of the run, so no later entry is written through it.
         run_.reporter.message(run_.info(), "    linking: " + place.shownName + " -> " + target);
         placed(place);
-        tree_.linkLater({place.components, target, place.shownName});
+        tree_.linkLater({place.components, target, place.shownName, place.mtime});
         return UZ_OK;
     }
     // Without links the entry becomes a small file that holds the target.

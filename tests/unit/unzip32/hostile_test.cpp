@@ -46,10 +46,11 @@ ZipItem Link(const std::string& name, const std::string& target) {
     return item;
 }
 
-TEST(Hostile, LinksPointingOutsideAreRefused) {
+TEST(Hostile, LinksStayInsideAndTheLaterEntryWins) {
     struct Case {
         std::vector<ZipItem> items;
         std::map<std::string, std::string> expect;  // the destination afterwards
+        bool keepExisting = false;
     };
     ZipItem fileInSub;
     fileInSub.name = "sub/file";
@@ -69,6 +70,12 @@ TEST(Hostile, LinksPointingOutsideAreRefused) {
         {{Link("d", "sub"), fileInSub, throughLink}, {{"sub/", ""}, {"sub/file", "f"}, {"d/", ""}, {"d/evil", "e"}}},
         {{fileInSub, Link("ok", "sub/file"), Link("sub/up", "../sub/file")},
          {{"sub/", ""}, {"sub/file", "f"}, {"ok", "-> sub/file"}, {"sub/up", "-> ../sub/file"}}},
+        // A link waits for the end of the run, yet a later entry replaces it
+        // as it would a file, or leaves it when files are kept.
+        {{Link("x", "sub/file"), DosItem("x", "later")}, {{"x", "later"}}},
+        {{DosItem("x", "earlier"), Link("x", "sub/file")}, {{"x", "-> sub/file"}}},
+        {{Link("x", "a"), Link("x", "b")}, {{"x", "-> b"}}},
+        {{Link("x", "sub/file"), DosItem("x", "later")}, {{"x", "-> sub/file"}}, true},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -78,6 +85,7 @@ TEST(Hostile, LinksPointingOutsideAreRefused) {
         for (const auto& item : c.items) zip.add(item);
         WriteFile(s / "a.zip", zip.build());
         Call call(s / "a.zip", s / "dest/out");
+        call.options.OverWriteFiles = !c.keepExisting;
         call.run();
         EXPECT_TRUE(Outside(s).empty()) << n;
         EXPECT_EQ(Tree(s / "dest/out"), c.expect) << n << "\n" << Rec().printed;
