@@ -9,19 +9,9 @@ FolderClaim::FolderClaim(FolderClaim&& other) noexcept
     other.folders_.clear();
 }
 
-FolderClaim& FolderClaim::operator=(FolderClaim&& other) noexcept {
-    if (this != &other) {
-        release();
-        tree_ = std::exchange(other.tree_, nullptr);
-        folders_ = std::move(other.folders_);
-        other.folders_.clear();
-    }
-    return *this;
-}
-
 void FolderClaim::keep() {
     if (tree_)
-        for (const auto& f : folders_) tree_->claimed_.erase(f.relative);
+        for (const auto& f : folders_) tree_->knownFolders_.find(f.relative)->second = 0;
     folders_.clear();
 }
 
@@ -44,12 +34,13 @@ DestinationTree::Folders DestinationTree::makeFolders(const std::vector<std::str
         folder = os::Join(folder, components[i]);
         relative += components[i];
         relative += '/';
-        if (const auto held = claimed_.find(relative); held != claimed_.end()) {
-            ++held->second;
-            claim.folders_.push_back({relative, folder});
+        if (const auto known = knownFolders_.find(relative); known != knownFolders_.end()) {
+            if (known->second > 0) {
+                ++known->second;
+                claim.folders_.push_back({relative, folder});
+            }
             continue;
         }
-        if (knownFolders_.count(relative)) continue;
         const os::FileState state = os::Inspect(folder);
         if (state.exists && state.symlink) {
             // Following it could lead anywhere; entries never pass through links.
@@ -64,9 +55,8 @@ DestinationTree::Folders DestinationTree::makeFolders(const std::vector<std::str
         if (!state.exists) {
             const os::Status made = os::MakeDirectory(folder);
             if (made.ok()) {
-                claimed_.emplace(relative, 1);
+                knownFolders_.emplace(relative, 1);
                 claim.folders_.push_back({relative, folder});
-                knownFolders_.insert(relative);
                 continue;
             }
             if (made.kind == os::Status::DiskFull) {
@@ -81,17 +71,16 @@ DestinationTree::Folders DestinationTree::makeFolders(const std::vector<std::str
         }
         // There before this run met it.
         os::RemoveStaleTemporaries(folder);
-        knownFolders_.insert(relative);
+        knownFolders_.emplace(relative, 0);
     }
     return Folders::Ready;
 }
 
 void DestinationTree::release(FolderClaim& claim) {
     for (auto it = claim.folders_.rbegin(); it != claim.folders_.rend(); ++it) {
-        const auto held = claimed_.find(it->relative);
-        if (held == claimed_.end() || --held->second > 0) continue;  // kept, or still claimed
-        claimed_.erase(held);
-        knownFolders_.erase(it->relative);
+        const auto held = knownFolders_.find(it->relative);
+        if (held == knownFolders_.end() || held->second == 0 || --held->second > 0) continue;  // kept, or still claimed
+        knownFolders_.erase(held);
         // Not empty means something else is in it now; then it stays.
         static_cast<void>(os::RemoveEmptyDirectory(it->path));
     }

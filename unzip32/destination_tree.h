@@ -24,7 +24,6 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "entry_step.h"
@@ -41,9 +40,7 @@ class FolderClaim {
 public:
     FolderClaim() = default;
     FolderClaim(FolderClaim&& other) noexcept;
-    FolderClaim& operator=(FolderClaim&& other) noexcept;
-    FolderClaim(const FolderClaim&) = delete;
-    FolderClaim& operator=(const FolderClaim&) = delete;
+    FolderClaim& operator=(FolderClaim&&) = delete;
     ~FolderClaim() { release(); }
     void keep();
 
@@ -92,9 +89,9 @@ private:
 
     RunContext& run_;
     os::Path root_;
-    std::unordered_set<std::string> knownFolders_;  // relative folders known to exist, each ending in '/'
-    // Folders this run made that only claims hold, with the number of claims.
-    std::unordered_map<std::string, unsigned> claimed_;
+    // Relative folders known to exist, each ending in '/', with the number of
+    // claims that hold them: 0 for the folders that stay.
+    std::unordered_map<std::string, size_t> knownFolders_;
     struct FolderAttributes {
         os::Path path;
         int64_t mtime;

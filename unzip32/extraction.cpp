@@ -122,7 +122,7 @@ int32_t ExtractMode::decide(const Entry& entry, std::optional<Placement>& out) {
         return UZ_OK;
     }
     place.components = std::move(path.components);
-    out = std::move(place);
+    out.emplace(std::move(place));
     return UZ_OK;
 }
 

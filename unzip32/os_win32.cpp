@@ -338,7 +338,7 @@ void RemoveStaleTemporaries(const Path& folder) {
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         if (!IsTemporaryName(Narrow(found.cFileName))) continue;
         // One that a running extraction holds open refuses to go.
-        static_cast<void>(DeleteFileW(Join(folder, Narrow(found.cFileName)).c_str()));
+        static_cast<void>(DeleteFileW((folder + L'\\' + found.cFileName).c_str()));
     } while (FindNextFileW(find.get(), &found));
 }
 
