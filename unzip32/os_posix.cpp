@@ -127,8 +127,6 @@ public:
             if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return FromErrno(errno);
             if (fd >= 0) {
                 fd_ = UniqueFd(fd);
-                // Locked too, for the moment it has a name at commit.
-                static_cast<void>(::flock(fd, LOCK_EX | LOCK_NB));
                 return {};
             }
         }
@@ -165,6 +163,8 @@ public:
                 committed_ = true;
                 return ::close(fd_.release()) == 0 ? Status{} : FromErrno(errno);
             }
+            // Locked for the moment it has a temporary name, as a named one is.
+            static_cast<void>(::flock(fd_.get(), LOCK_EX | LOCK_NB));
             if (const Status s = WithFreshName(directory_, name_, link); !s.ok()) return s;
         }
         if (::close(fd_.release()) != 0) return FromErrno(errno);  // NFS and quotas report here
