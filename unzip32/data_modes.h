@@ -9,7 +9,7 @@ namespace uz {
 class DataMode : public ModeHandler {
 public:
     DataMode(RunContext& run, EntryStep& step) : run_(run), step_(step) {}
-    void finish(bool) override {}
+    int32_t finish(bool) override { return UZ_OK; }
 
 protected:
     RunContext& run_;

@@ -1,50 +1,125 @@
 #include "destination_tree.h"
 
+#include <utility>
+
 namespace uz {
 
-bool DestinationTree::makeFolders(const std::vector<std::string>& components, size_t count, os::Path& folder,
-                                  const std::string& entryName) {
+FolderClaim::FolderClaim(FolderClaim&& other) noexcept
+    : tree_(std::exchange(other.tree_, nullptr)), folders_(std::move(other.folders_)) {
+    other.folders_.clear();
+}
+
+void FolderClaim::keep() {
+    if (tree_)
+        for (const auto& f : folders_) tree_->knownFolders_.find(f.relative)->second = 0;
+    folders_.clear();
+}
+
+void FolderClaim::release() {
+    if (tree_) tree_->release(*this);
+    folders_.clear();
+}
+
+DestinationTree::DestinationTree(RunContext& run, os::Path root) : run_(run), root_(std::move(root)) {
+    os::RemoveStaleTemporaries(root_);
+}
+
+DestinationTree::Folders DestinationTree::makeFolders(const std::vector<std::string>& components, size_t count,
+                                                      os::Path& folder, const std::string& entryName,
+                                                      FolderClaim& claim) {
+    claim.tree_ = this;
     folder = root_;
     std::string relative;
     for (size_t i = 0; i < count; ++i) {
         folder = os::Join(folder, components[i]);
         relative += components[i];
         relative += '/';
-        if (knownFolders_.count(relative)) continue;
+        if (const auto known = knownFolders_.find(relative); known != knownFolders_.end()) {
+            if (known->second > 0) {
+                ++known->second;
+                claim.folders_.push_back({relative, folder});
+            }
+            continue;
+        }
         const os::FileState state = os::Inspect(folder);
         if (state.exists && state.symlink) {
             // Following it could lead anywhere; entries never pass through links.
             run_.error(UZ_WARNING, "skipping: " + entryName + ": the folder " + relative + " is a symbolic link");
-            return false;
+            return Folders::Refused;
         }
         if (state.exists && !state.directory) {
             run_.error(UZ_WARNING, "skipping: " + entryName + ": cannot create the folder " + relative +
                                        ", a file of that name exists");
-            return false;
+            return Folders::Refused;
         }
         if (!state.exists) {
             const os::Status made = os::MakeDirectory(folder);
-            if (!made.ok() && made.kind != os::Status::Exists) {
+            if (made.ok()) {
+                knownFolders_.emplace(relative, 1);
+                claim.folders_.push_back({relative, folder});
+                continue;
+            }
+            if (made.kind == os::Status::DiskFull) {
+                run_.reporter.message(MessageClass::Error, "error: disk full, cannot create the folder " + relative);
+                return Folders::DiskFull;
+            }
+            if (made.kind != os::Status::Exists) {
                 run_.error(UZ_WARNING, "skipping: " + entryName + ": cannot create the folder " + relative + ": " +
                                            os::Describe(made));
-                return false;
+                return Folders::Refused;
             }
         }
-        knownFolders_.insert(relative);
+        // There before this run met it.
+        os::RemoveStaleTemporaries(folder);
+        knownFolders_.emplace(relative, 0);
     }
-    return true;
+    return Folders::Ready;
+}
+
+void DestinationTree::release(FolderClaim& claim) {
+    for (auto it = claim.folders_.rbegin(); it != claim.folders_.rend(); ++it) {
+        const auto held = knownFolders_.find(it->relative);
+        if (held == knownFolders_.end() || held->second == 0 || --held->second > 0) continue;  // kept, or still claimed
+        knownFolders_.erase(held);
+        // Not empty means something else is in it now; then it stays.
+        static_cast<void>(os::RemoveEmptyDirectory(it->path));
+    }
 }
 
 void DestinationTree::setFolderLater(os::Path folder, int64_t mtime, int mode) {
     folders_.push_back({std::move(folder), mtime, mode});
 }
 
-void DestinationTree::linkLater(Link link) { links_.push_back(std::move(link)); }
+void DestinationTree::linkLater(Link link) {
+    replaceWaitingLink(link.shownName);
+    waitingLinks_[link.shownName] = links_.size();
+    links_.push_back(std::move(link));
+}
 
-void DestinationTree::finish() {
+const DestinationTree::Link* DestinationTree::waitingLink(const std::string& shownName) const {
+    const auto found = waitingLinks_.find(shownName);
+    return found == waitingLinks_.end() ? nullptr : &links_[found->second];
+}
+
+void DestinationTree::replaceWaitingLink(const std::string& shownName) {
+    const auto found = waitingLinks_.find(shownName);
+    if (found == waitingLinks_.end()) return;
+    links_[found->second].replaced = true;
+    waitingLinks_.erase(found);
+}
+
+int32_t DestinationTree::finish() {
+    int32_t result = UZ_OK;
     for (const auto& link : links_) {
+        if (link.replaced) continue;
         os::Path folder;
-        if (!makeFolders(link.components, link.components.size() - 1, folder, link.shownName)) continue;
+        FolderClaim claim;
+        const Folders folders = makeFolders(link.components, link.components.size() - 1, folder, link.shownName, claim);
+        if (folders == Folders::DiskFull) {
+            result = UZ_DISK_FULL;
+            break;
+        }
+        if (folders == Folders::Refused) continue;
         const os::Path at = os::Join(folder, link.components.back());
         const os::FileState existing = os::Inspect(at);
         if (existing.exists && existing.directory) {
@@ -53,10 +128,20 @@ void DestinationTree::finish() {
         }
         // A file that stays makes the link fail below, and that is reported.
         if (existing.exists) static_cast<void>(os::RemoveFile(at));
-        if (const os::Status s = os::CreateSymlink(at, link.target); !s.ok())
+        const os::Status s = os::CreateSymlink(at, link.target);
+        if (s.kind == os::Status::DiskFull) {
+            run_.reporter.message(MessageClass::Error, "error: disk full, cannot create the link " + link.shownName);
+            result = UZ_DISK_FULL;
+            break;
+        }
+        if (!s.ok()) {
             run_.error(UZ_WARNING, "error: cannot create the link " + link.shownName + ": " + os::Describe(s));
+            continue;
+        }
+        claim.keep();
     }
     links_.clear();
+    waitingLinks_.clear();
     // Deepest first: setting a folder's time before its contents change would be undone.
     for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) {
         // The folder and everything in it are in place; a time or mode it
@@ -64,6 +149,7 @@ void DestinationTree::finish() {
         static_cast<void>(os::SetDirectoryAttributes(it->path, it->mtime, it->mode));
     }
     folders_.clear();
+    return result;
 }
 
 }  // namespace uz

@@ -41,8 +41,9 @@ public:
     virtual ~ModeHandler() = default;
     // A non-zero result ends the run with that code.
     virtual int32_t entry(const Entry& entry, const EntrySpan& span) = 0;
-    // After the last entry (`complete`) or before the run ends early.
-    virtual void finish(bool complete) = 0;
+    // After the last entry (`complete`) or before the run ends early. A
+    // non-zero result ends the run with that code.
+    virtual int32_t finish(bool complete) = 0;
 };
 
 // Where an entry's stored bytes are and the keys to them: plain data, found

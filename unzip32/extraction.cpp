@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "sinks.h"
+#include "temporary_names.h"
 #include "writer_thread.h"
 
 namespace uz {
@@ -29,6 +30,15 @@ int64_t EntryTime(const Entry& e) {
     const DosFields f = SplitDos(e.dosDate, e.dosTime);
     if (!f.valid) return -1;
     return os::LocalDosTimeToUnix(f.year, f.month, f.day, f.hour, f.minute, f.second);
+}
+
+// Why a file entry's path is refused; empty when it is not.
+std::string Refusal(const SafePath& path) {
+    if (path.refused()) return path.refusal;
+    if (path.components.empty()) return "its name is empty";
+    // A later extraction would take such a file for a leftover and remove it.
+    if (IsTemporaryName(path.components.back())) return "its name is that of a temporary file";
+    return {};
 }
 
 std::string DiskFullText(OutputStep step, const std::string& shown) {
@@ -59,12 +69,12 @@ ExtractMode::ExtractMode(RunContext& run, EntryStep& step, os::Path root)
 
 int32_t ExtractMode::entry(const Entry& entry, const EntrySpan& span) {
     switch (step_.admit(entry, span.duplicate)) {
-    case EntryStep::Admission::Folder: makeFolderEntry(entry); return UZ_OK;
+    case EntryStep::Admission::Folder: return makeFolderEntry(entry);
     case EntryStep::Admission::Skipped: return UZ_OK;
     case EntryStep::Admission::Data: break;
     }
-    const std::optional<Placement> place = decide(entry);
-    if (!place) return UZ_OK;
+    std::optional<Placement> place;
+    if (const int32_t fatal = decide(entry, place); fatal != UZ_OK || !place) return fatal;
     std::optional<EntryData> data = step_.open(entry, span.limit);
     if (!data) return UZ_OK;
     if (entry.isSymlink()) return link(entry, *place, *data);
@@ -73,39 +83,47 @@ int32_t ExtractMode::entry(const Entry& entry, const EntrySpan& span) {
     return commit(produce(entry, *data, place->folder), *place, *data);
 }
 
-void ExtractMode::finish(bool) { tree_.finish(); }
+int32_t ExtractMode::finish(bool) { return tree_.finish(); }
 
-std::optional<Placement> ExtractMode::decide(const Entry& entry) {
+int32_t ExtractMode::decide(const Entry& entry, std::optional<Placement>& out) {
     SafePath path = SanitizePath(entry.name, rules_);
-    if (path.refused() || path.components.empty()) {
-        run_.error(UZ_WARNING, "skipping: " + entry.name + ": refused, " +
-                                   (path.refused() ? path.refusal : std::string("its name is empty")));
-        return std::nullopt;
+    if (const std::string why = Refusal(path); !why.empty()) {
+        run_.error(UZ_WARNING, "skipping: " + entry.name + ": refused, " + why);
+        return UZ_OK;
     }
     Placement place;
     place.shownName = JoinComponents(path.components);
-    if (!tree_.makeFolders(path.components, path.components.size() - 1, place.folder, entry.name))
-        return std::nullopt;
+    switch (tree_.makeFolders(path.components, path.components.size() - 1, place.folder, entry.name, place.folders)) {
+    case DestinationTree::Folders::Ready: break;
+    case DestinationTree::Folders::Refused: return UZ_OK;
+    case DestinationTree::Folders::DiskFull: return UZ_DISK_FULL;
+    }
     place.target = os::Join(place.folder, path.components.back());
+    if (const os::Status fits = os::CheckTargetName(place.folder, path.components.back(), place.target); !fits.ok())
+        return outputFailed(OutputStep::Create, fits, place.shownName);
     place.mtime = EntryTime(entry);
     place.mode = os::FileMode(entry.unixMode(), run_.options.privilege != 0, umask_);
-    const os::FileState existing = os::Inspect(place.target);
+    os::FileState existing = os::Inspect(place.target);
     if (existing.exists && existing.directory) {
         run_.error(UZ_WARNING, "skipping: " + place.shownName + ": a folder of that name exists");
-        return std::nullopt;
+        return UZ_OK;
     }
+    // A link still to be made is what this entry would replace.
+    if (const DestinationTree::Link* waiting = tree_.waitingLink(place.shownName))
+        existing = os::FileState{true, false, true, waiting->mtime};
     switch (policy_.decide(existing, place.mtime, !entry.mtime, os::PathToUtf8(place.target))) {
     case Verdict::Write: break;
-    case Verdict::NotPresent: return std::nullopt;
+    case Verdict::NotPresent: return UZ_OK;
     case Verdict::NotNewer:
         run_.reporter.message(run_.info(), "   skipping: " + place.shownName + " (the existing file is not older)");
-        return std::nullopt;
+        return UZ_OK;
     case Verdict::KeepExisting:
         run_.reporter.message(run_.info(), "   skipping: " + place.shownName + " (the existing file is kept)");
-        return std::nullopt;
+        return UZ_OK;
     }
     place.components = std::move(path.components);
-    return place;
+    out.emplace(std::move(place));
+    return UZ_OK;
 }
 
 Produced ExtractMode::produce(const Entry& entry, EntryData& data, const os::Path& folder) {
@@ -141,7 +159,7 @@ DataOutcome ExtractMode::readInto(const Entry& entry, EntryData& data, FileSink&
     return step_.read(entry, data, sink);
 }
 
-int32_t ExtractMode::commit(Produced produced, const Placement& place, const EntryData& data) {
+int32_t ExtractMode::commit(Produced produced, Placement& place, const EntryData& data) {
     if (produced.failedAt != OutputStep::None) return outputFailed(produced.failedAt, produced.status, place.shownName);
     if (produced.data.error != DataError::None) {
         step_.dataFailed(place.shownName, produced.data, data);
@@ -149,11 +167,17 @@ int32_t ExtractMode::commit(Produced produced, const Placement& place, const Ent
     }
     if (const os::Status s = produced.file->commit(place.target, place.mtime, place.mode); !s.ok())
         return outputFailed(OutputStep::Commit, s, place.shownName);
-    run_.outcome.fileDone();
+    placed(place);
     return UZ_OK;
 }
 
-int32_t ExtractMode::link(const Entry& entry, const Placement& place, EntryData& data) {
+void ExtractMode::placed(Placement& place) {
+    place.folders.keep();
+    tree_.replaceWaitingLink(place.shownName);
+    run_.outcome.fileDone();
+}
+
+int32_t ExtractMode::link(const Entry& entry, Placement& place, EntryData& data) {
     StringSink sink(kMaxLinkTarget);
     const DataOutcome r = step_.read(entry, data, sink);
     if (r.error == DataError::SinkFailed || r.error == DataError::TooLong) {
@@ -173,8 +197,8 @@ int32_t ExtractMode::link(const Entry& entry, const Placement& place, EntryData&
     if (os::SupportsSymlinks()) {
         // Made at the end of the run, so no later entry is written through it.
         run_.reporter.message(run_.info(), "    linking: " + place.shownName + " -> " + target);
-        tree_.linkLater({place.components, target, place.shownName});
-        run_.outcome.fileDone();
+        placed(place);
+        tree_.linkLater({place.components, target, place.shownName, place.mtime});
         return UZ_OK;
     }
     // Without links the entry becomes a small file that holds the target.
@@ -183,23 +207,30 @@ int32_t ExtractMode::link(const Entry& entry, const Placement& place, EntryData&
     if (s.ok()) s = file->write(reinterpret_cast<const uint8_t*>(target.data()), target.size());
     if (s.ok()) s = file->commit(place.target, place.mtime, -1);
     if (!s.ok()) return outputFailed(OutputStep::LinkFile, s, place.shownName);
-    run_.outcome.fileDone();
+    placed(place);
     return UZ_OK;
 }
 
-void ExtractMode::makeFolderEntry(const Entry& entry) {
-    if (!run_.options.honorDirectories) return;
+int32_t ExtractMode::makeFolderEntry(const Entry& entry) {
+    if (!run_.options.honorDirectories) return UZ_OK;
     const SafePath path = SanitizePath(entry.name, rules_);
     if (path.refused()) {
         run_.error(UZ_WARNING, "skipping: " + entry.name + ": refused, " + path.refusal);
-        return;
+        return UZ_OK;
     }
-    if (path.components.empty()) return;
+    if (path.components.empty()) return UZ_OK;
     run_.reporter.message(run_.info(), "   creating: " + JoinComponents(path.components) + "/");
     os::Path folder;
-    if (!tree_.makeFolders(path.components, path.components.size(), folder, entry.name)) return;
+    FolderClaim claim;
+    switch (tree_.makeFolders(path.components, path.components.size(), folder, entry.name, claim)) {
+    case DestinationTree::Folders::Ready: break;
+    case DestinationTree::Folders::Refused: return UZ_OK;
+    case DestinationTree::Folders::DiskFull: return UZ_DISK_FULL;
+    }
+    claim.keep();
     tree_.setFolderLater(folder, EntryTime(entry),
                          os::DirectoryMode(entry.unixMode(), run_.options.privilege != 0, umask_));
+    return UZ_OK;
 }
 
 // Disk full ends the run with 50: every later entry would fail the same way.

@@ -7,7 +7,9 @@
 //  - commit, on the calling thread: the file renamed over its target, and
 //    what happened reported.
 // Folder entries are made as they come; links and the times and modes of
-// folders wait for the end of the run (destination_tree.h).
+// folders wait for the end of the run (destination_tree.h). An entry that
+// ends without its file in place leaves nothing: its temporary file goes,
+// and so do the folders made for it alone.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +27,8 @@ namespace uz {
 
 class FileSink;
 
-// Where a file entry goes; its folder exists.
+// Where a file entry goes; its folder exists, held by `folders` until the
+// file is in place.
 struct Placement {
     std::vector<std::string> components;  // below the destination
     std::string shownName;                // the components joined by '/', for messages
@@ -33,6 +36,7 @@ struct Placement {
     os::Path target;
     int64_t mtime = -1;                   // < 0: unknown
     int mode = -1;                        // < 0: the system's default
+    FolderClaim folders;
 };
 
 // Where writing an entry's output failed, which names it in the message.
@@ -52,15 +56,18 @@ public:
     // `root`: the destination, made already.
     ExtractMode(RunContext& run, EntryStep& step, os::Path root);
     int32_t entry(const Entry& entry, const EntrySpan& span) override;
-    void finish(bool complete) override;
+    int32_t finish(bool complete) override;
 
 private:
-    std::optional<Placement> decide(const Entry& entry);
+    // Gives the placement, or none when the entry is skipped (reported); a
+    // non-zero result ends the run.
+    int32_t decide(const Entry& entry, std::optional<Placement>& place);
     Produced produce(const Entry& entry, EntryData& data, const os::Path& folder);
     DataOutcome readInto(const Entry& entry, EntryData& data, FileSink& sink);
-    int32_t commit(Produced produced, const Placement& place, const EntryData& data);
-    int32_t link(const Entry& entry, const Placement& place, EntryData& data);
-    void makeFolderEntry(const Entry& entry);
+    int32_t commit(Produced produced, Placement& place, const EntryData& data);
+    int32_t link(const Entry& entry, Placement& place, EntryData& data);
+    void placed(Placement& place);  // the entry is in place
+    int32_t makeFolderEntry(const Entry& entry);
     int32_t outputFailed(OutputStep step, const os::Status& status, const std::string& shownName);
 
     RunContext& run_;

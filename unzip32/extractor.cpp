@@ -90,17 +90,17 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
         if (callbacks_.service) {
             const std::string ansi = os::Utf8ToAnsi(entry.name);
             if (callbacks_.service(ansi.c_str(), static_cast<int32_t>(ansi.size())) != 0) {
-                mode->finish(false);
+                static_cast<void>(mode->finish(false));
                 reporter_.message(MessageClass::Error, "extraction stopped by the caller before " + entry.name);
                 return UZ_STOPPED;
             }
         }
         if (const int32_t fatal = mode->entry(entry, spans[i]); fatal != UZ_OK) {
-            mode->finish(false);
+            static_cast<void>(mode->finish(false));
             return fatal;
         }
     }
-    mode->finish(true);
+    if (const int32_t fatal = mode->finish(true); fatal != UZ_OK) return fatal;
 
     const auto unmatched = filter_.unmatched();
     for (const auto& pattern : unmatched)

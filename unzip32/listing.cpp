@@ -86,12 +86,13 @@ int32_t ListMode::entry(const Entry& e, const EntrySpan&) {
     return UZ_OK;
 }
 
-void ListMode::finish(bool complete) {
-    if (!complete || !run_.options.verbose || listed_ == 0) return;
+int32_t ListMode::finish(bool complete) {
+    if (!complete || !run_.options.verbose || listed_ == 0) return UZ_OK;
     run_.reporter.requested("--------          -------  ---                            -------\n" +
                             Decimal(totalSize_, 8) + "         " + Decimal(totalCompressed_, 8) + " " +
                             Decimal(Ratio(totalSize_, totalCompressed_), 3) + "%                            " +
                             Decimal(listed_) + " file" + (listed_ == 1 ? "" : "s"));
+    return UZ_OK;
 }
 
 }  // namespace uz

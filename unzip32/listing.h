@@ -14,7 +14,7 @@ class ListMode final : public ModeHandler {
 public:
     explicit ListMode(RunContext& run) : run_(run) {}
     int32_t entry(const Entry& entry, const EntrySpan& span) override;
-    void finish(bool complete) override;
+    int32_t finish(bool complete) override;
 
 private:
     RunContext& run_;

@@ -49,25 +49,18 @@ void Reporter::requested(std::string_view utf8Text) {
 
 void Reporter::data(std::string_view bytes) {
     if (!print_) return;
+    // Bytes collect up to a line end or a full piece, whichever comes first;
+    // each byte is looked at and copied once, however long a line runs.
     while (!bytes.empty()) {
-        const size_t lf = bytes.find('\n');
-        if (lf == std::string_view::npos) {
-            pending_.append(bytes);
-            while (pending_.size() >= kMaxPiece) {
-                emit(std::string_view(pending_).substr(0, kMaxPiece));
-                pending_.erase(0, kMaxPiece);
-            }
-            return;
+        const std::string_view window = bytes.substr(0, kMaxPiece - pending_.size());
+        const size_t lf = window.find('\n');
+        const size_t take = lf == std::string_view::npos ? window.size() : lf + 1;
+        pending_.append(window.substr(0, take));
+        bytes.remove_prefix(take);
+        if (pending_.size() == kMaxPiece || pending_.back() == '\n') {
+            emit(pending_);
+            pending_.clear();
         }
-        pending_.append(bytes.substr(0, lf + 1));
-        bytes.remove_prefix(lf + 1);
-        std::string_view line(pending_);
-        while (line.size() > kMaxPiece) {
-            emit(line.substr(0, kMaxPiece));
-            line.remove_prefix(kMaxPiece);
-        }
-        emit(line);
-        pending_.clear();
     }
 }
 

@@ -58,14 +58,24 @@ struct FileState {
 FileState Inspect(const Path& path);  // does not follow a final symbolic link
 
 Status MakeDirectory(const Path& path);  // one level; Exists when it is there already
+Status RemoveEmptyDirectory(const Path& path);
 Status RemoveFile(const Path& path);
+// Whether the system could give the file `utf8Name` in `folder` (its path
+// `target`) a name at all: a name or path beyond the system's limits fails
+// here, before anything is written.
+Status CheckTargetName(const Path& folder, std::string_view utf8Name, const Path& target);
 Status SetDirectoryAttributes(const Path& path, int64_t mtime, int mode);  // mode < 0: keep
 Status CreateSymlink(const Path& link, std::string_view utf8Target);
 bool SupportsSymlinks();
 uint32_t Umask();
 
-// A file written under a temporary name beside its target and renamed into
-// place only by commit(); destroyed uncommitted, it is removed.
+// A file written beside its target and put in place only by commit();
+// destroyed uncommitted, it is removed. Until commit it disappears with the
+// process however that ends, where the system allows it: on Linux it has no
+// name (O_TMPFILE), on Windows it is marked for deletion. Elsewhere it has a
+// temporary name (temporary_names.h) and stays locked against
+// RemoveStaleTemporaries while it is open. Created, written and dropped on
+// any thread; one thread at a time.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
@@ -75,6 +85,10 @@ public:
     virtual Status commit(const Path& target, int64_t mtime, int mode) = 0;
 };
 Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file);
+// Removes from `folder` the temporary files that extractions ended in the
+// middle left there; never one that a running extraction still has open,
+// never anything without such a name.
+void RemoveStaleTemporaries(const Path& folder);
 
 Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input);
 

@@ -1,17 +1,21 @@
 // The operating-system layer on POSIX systems.
 #ifndef _WIN32
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <utility>
 
 #include "os.h"
+#include "temporary_names.h"
 
 namespace uz::os {
 namespace {
@@ -78,20 +82,56 @@ private:
     uint64_t size_;
 };
 
+constexpr int kNameAttempts = 1000;
+
+// Tries `attempt` with fresh temporary names in `directory` until one is
+// free; `attempt` gives 0 or errno.
+template <typename Attempt>
+Status WithFreshName(const Path& directory, Path& name, Attempt attempt) {
+    for (int i = 0; i < kNameAttempts; ++i) {
+        Path candidate = Join(directory, NextTemporaryName(static_cast<uint32_t>(::getpid())));
+        const int err = attempt(candidate);
+        if (err == EEXIST) continue;
+        if (err == 0) name = std::move(candidate);
+        return FromErrno(err);
+    }
+    return FromErrno(EEXIST);
+}
+
+// An unnamed file is linked into its folder through /proc/self/fd (linkat
+// with AT_EMPTY_PATH needs a privilege); without /proc it could never be put
+// in place.
+bool CanLinkUnnamedFiles() {
+#ifdef O_TMPFILE
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+#else
+    return false;
+#endif
+}
+
 class PosixOutputFile : public OutputFile {
 public:
-    explicit PosixOutputFile(std::string nameTemplate) : temp_(std::move(nameTemplate)) {}
+    explicit PosixOutputFile(Path directory) : directory_(std::move(directory)) {}
     ~PosixOutputFile() override {
-        // A destructor cannot report; an unlink that fails leaves a hidden temporary file.
-        if (created_ && !committed_) ::unlink(temp_.c_str());
+        // A destructor cannot report; an unlink that fails leaves a named
+        // temporary file for the next extraction into this folder to remove.
+        if (!name_.empty() && !committed_) static_cast<void>(::unlink(name_.c_str()));
     }
-    // Made after the object, so that a temporary file always has an owner.
+    // Made after the object, so that a named temporary file always has an owner.
     Status create() {
-        const int fd = ::mkostemp(temp_.data(), O_CLOEXEC);
-        if (fd < 0) return FromErrno(errno);
-        fd_ = UniqueFd(fd);
-        created_ = true;
-        return {};
+#ifdef O_TMPFILE
+        if (CanLinkUnnamedFiles()) {
+            const int fd = ::open(directory_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+            // EOPNOTSUPP: the file system has no unnamed files; EISDIR: the kernel does not know them.
+            if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return FromErrno(errno);
+            if (fd >= 0) {
+                fd_ = UniqueFd(fd);
+                return {};
+            }
+        }
+#endif
+        return createNamed();
     }
     Status write(const uint8_t* data, size_t n) override {
         while (n > 0) {
@@ -111,17 +151,60 @@ public:
             // The data is right; a file system that keeps no such time does not make it wrong.
             static_cast<void>(::futimens(fd_.get(), times));
         }
+        if (name_.empty()) {
+            // linkat never replaces: straight into place when nothing is
+            // there, else under a temporary name that is renamed over it.
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+            const auto link = [&](const Path& at) {
+                return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, at.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+            };
+            if (const int err = link(target); err != EEXIST) {
+                if (err != 0) return FromErrno(err);
+                committed_ = true;
+                return ::close(fd_.release()) == 0 ? Status{} : FromErrno(errno);
+            }
+            // Locked for the moment it has a temporary name, as a named one is.
+            static_cast<void>(::flock(fd_.get(), LOCK_EX | LOCK_NB));
+            if (const Status s = WithFreshName(directory_, name_, link); !s.ok()) return s;
+        }
         if (::close(fd_.release()) != 0) return FromErrno(errno);  // NFS and quotas report here
-        if (::rename(temp_.c_str(), target.c_str()) != 0) return FromErrno(errno);
+        if (::rename(name_.c_str(), target.c_str()) != 0) return FromErrno(errno);
         committed_ = true;
         return {};
     }
 
 private:
-    std::string temp_;
+    Status createNamed() {
+        for (int i = 0; i < kNameAttempts; ++i) {
+            int fd = -1;
+            const Status s = WithFreshName(directory_, name_, [&](const Path& at) {
+                fd = ::open(at.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+                return fd < 0 ? errno : 0;
+            });
+            if (!s.ok()) return s;
+            fd_ = UniqueFd(fd);
+            // Locked while it is open, so that no other extraction's
+            // RemoveStaleTemporaries takes it for a leftover. One that such a
+            // sweep took between its creation and the lock is made again.
+            struct stat st;
+            const bool taken = (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) ||
+                               (::fstat(fd, &st) == 0 && st.st_nlink == 0);
+            if (!taken) return {};
+            static_cast<void>(::unlink(name_.c_str()));
+            name_.clear();
+            fd_ = UniqueFd();
+        }
+        return FromErrno(EEXIST);
+    }
+
+    Path directory_;
+    Path name_;  // empty while the file has no name
     UniqueFd fd_;
-    bool created_ = false;
     bool committed_ = false;
+};
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
 }  // namespace
@@ -190,6 +273,22 @@ Status MakeDirectory(const Path& path) {
     return ::mkdir(path.c_str(), 0777) == 0 ? Status{} : FromErrno(errno);
 }
 
+Status RemoveEmptyDirectory(const Path& path) {
+    return ::rmdir(path.c_str()) == 0 ? Status{} : FromErrno(errno);
+}
+
+Status CheckTargetName(const Path& folder, std::string_view name, const Path& target) {
+    // Far below any file system's limit, a name fits without asking.
+    constexpr size_t kNameFitsAnywhere = 128;
+    if (name.size() > kNameFitsAnywhere) {
+        long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+        if (max < 0) max = NAME_MAX;
+        if (name.size() > static_cast<size_t>(max)) return {Status::Failed, ENAMETOOLONG};
+    }
+    if (target.size() >= PATH_MAX) return {Status::Failed, ENAMETOOLONG};
+    return {};
+}
+
 Status RemoveFile(const Path& path) {
     return ::unlink(path.c_str()) == 0 ? Status{} : FromErrno(errno);
 }
@@ -218,10 +317,29 @@ uint32_t Umask() {
 }
 
 Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
-    auto made = std::make_unique<PosixOutputFile>(Join(directory, ".unzip32-XXXXXX"));
+    auto made = std::make_unique<PosixOutputFile>(directory);
     if (const Status s = made->create(); !s.ok()) return s;
     file = std::move(made);
     return {};
+}
+
+void RemoveStaleTemporaries(const Path& folder) {
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) return;
+    const int at = ::dirfd(dir.get());
+    while (const dirent* item = ::readdir(dir.get())) {
+        if (!IsTemporaryName(item->d_name)) continue;
+        const UniqueFd file(::openat(at, item->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat opened, named;
+        // A lock that cannot be had: a running extraction is writing the file.
+        if (file.get() < 0 || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+            ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Still the file that was locked, not one made under the name since.
+        if (::fstatat(at, item->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev &&
+            named.st_ino == opened.st_ino)
+            static_cast<void>(::unlinkat(at, item->d_name, 0));
+    }
 }
 
 Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {

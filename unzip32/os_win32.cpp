@@ -4,11 +4,12 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "os.h"
+#include "temporary_names.h"
 #include "text_encoding.h"
 
 namespace uz::os {
@@ -94,23 +95,50 @@ private:
     uint64_t size_;
 };
 
+// Sets or clears the mark that deletes the file when its last handle closes,
+// whoever closes it: this process, or the system when the process ends.
+bool MarkForDeletion(HANDLE file, bool marked) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = marked;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Renames the open file over `target` (a \\?\ path). Through the handle, so
+// that the file stays open, unshared, until it is in place.
+bool RenameOpenFile(HANDLE file, const std::wstring& target) {
+    // The rename takes the native form of the path: \??\ for \\?\.
+    const std::wstring native = L"\\??\\" + target.substr(4);
+    const DWORD nameBytes = static_cast<DWORD>(native.size() * sizeof(wchar_t));
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = nameBytes;
+    std::memcpy(info->FileName, native.data(), nameBytes);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
+}
+
 class WinOutputFile : public OutputFile {
 public:
     explicit WinOutputFile(Path directory) : directory_(std::move(directory)) {}
     ~WinOutputFile() override {
-        file_.reset();  // a file still open cannot be deleted
-        // A destructor cannot report; a delete that fails leaves a temporary file.
+        file_.reset();  // a marked file goes with its handle; an unmarked one cannot be deleted while open
+        // A destructor cannot report; a delete that fails leaves a temporary
+        // file for the next extraction into this folder to remove.
         if (!temp_.empty() && !committed_) DeleteFileW(temp_.c_str());
     }
     // Made after the object, so that a temporary file always has an owner.
     Status create() {
-        static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 1000; ++attempt) {
-            std::wstring name = Join(directory_, "~uz" + std::to_string(GetCurrentProcessId()) + "-" +
-                                                     std::to_string(++counter) + ".tmp");
-            UniqueFile made(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            std::wstring name = Join(directory_, NextTemporaryName(GetCurrentProcessId()));
+            // Not shared, not even for deletion: another extraction's
+            // RemoveStaleTemporaries cannot take it while it is open.
+            UniqueFile made(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
             if (made.get() != INVALID_HANDLE_VALUE) {
+                // Where the mark cannot be set, the name stays behind if the
+                // process ends here, for the next extraction to remove.
+                static_cast<void>(MarkForDeletion(made.get(), true));
                 file_ = std::move(made);
                 temp_ = std::move(name);
                 return {};
@@ -137,9 +165,9 @@ public:
             // The data is right; a file system that keeps no such time does not make it wrong.
             static_cast<void>(SetFileTime(file_.get(), nullptr, &ft, &ft));
         }
-        if (!CloseHandle(file_.release())) return LastError();
-        if (!MoveFileExW(temp_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
+        if (!MarkForDeletion(file_.get(), false) || !RenameOpenFile(file_.get(), target)) return LastError();
         committed_ = true;
+        if (!CloseHandle(file_.release())) return LastError();
         return {};
     }
 
@@ -148,6 +176,12 @@ private:
     Path temp_;  // empty until the file exists
     UniqueFile file_;
     bool committed_ = false;
+};
+
+struct FindCloser {
+    void operator()(HANDLE find) const {
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    }
 };
 
 }  // namespace
@@ -261,7 +295,18 @@ Status MakeDirectory(const Path& path) {
     return CreateDirectoryW(path.c_str(), nullptr) ? Status{} : LastError();
 }
 
+Status RemoveEmptyDirectory(const Path& path) { return RemoveDirectoryW(path.c_str()) ? Status{} : LastError(); }
+
 Status RemoveFile(const Path& path) { return DeleteFileW(path.c_str()) ? Status{} : LastError(); }
+
+Status CheckTargetName(const Path&, std::string_view name, const Path& target) {
+    // Components of NTFS, FAT and exFAT names, in UTF-16 units (never more than UTF-8 bytes).
+    constexpr size_t kMaxComponent = 255;
+    constexpr size_t kMaxPath = 32767;  // \\?\ paths
+    if ((name.size() > kMaxComponent && Widen(name).size() > kMaxComponent) || target.size() >= kMaxPath)
+        return FromError(ERROR_FILENAME_EXCED_RANGE);
+    return {};
+}
 
 Status SetDirectoryAttributes(const Path& path, int64_t mtime, int) {
     if (mtime < 0) return {};
@@ -281,6 +326,20 @@ Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file
     if (const Status s = made->create(); !s.ok()) return s;
     file = std::move(made);
     return {};
+}
+
+void RemoveStaleTemporaries(const Path& folder) {
+    WIN32_FIND_DATAW found;
+    const std::unique_ptr<void, FindCloser> find(FindFirstFileExW((folder + L"\\.unzip32-*").c_str(),
+                                                                  FindExInfoBasic, &found, FindExSearchNameMatch,
+                                                                  nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (find.get() == INVALID_HANDLE_VALUE) return;
+    do {
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (!IsTemporaryName(Narrow(found.cFileName))) continue;
+        // One that a running extraction holds open refuses to go.
+        static_cast<void>(DeleteFileW((folder + L'\\' + found.cFileName).c_str()));
+    } while (FindNextFileW(find.get(), &found));
 }
 
 Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {

@@ -110,4 +110,11 @@ std::map<std::string, std::string> Tree(const fs::path& root) {
     return tree;
 }
 
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(folder)) names.push_back(Utf8(item.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 }  // namespace uztest

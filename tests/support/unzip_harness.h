@@ -72,5 +72,7 @@ private:
 // Relative path (with '/', in UTF-8) -> content of every file below `root`;
 // folders as "name/", links as "-> target".
 std::map<std::string, std::string> Tree(const fs::path& root);
+// The names (UTF-8) in `folder` itself, sorted: what a test of large files compares.
+std::vector<std::string> Names(const fs::path& folder);
 
 }  // namespace uztest

@@ -283,5 +283,38 @@ TEST(Extract, LargeEntriesWrittenWhileInflating) {
     }
 }
 
+TEST(Extract, AnEntryNotPutInPlaceLeavesNoFolderMadeForIt) {
+    ZipItem badCrc = DosItem("d/bad", "data");
+    badCrc.crc = 1;
+    ZipItem tooLong = badCrc;  // refused before its data is read: no CRC error
+    tooLong.name = "long/" + std::string(300, 'n');
+    struct Case {
+        const char* label;
+        std::vector<ZipItem> items;
+        int32_t result;
+        std::map<std::string, std::string> expect;
+        bool freshen = false;
+    };
+    const Case cases[] = {
+        {"password cancelled", {DosItem("new/dir/one", "1", "secret")}, UZ_BAD_PASSWORD, {}},
+        {"name too long", {tooLong}, UZ_WARNING, {}},
+        {"temporary file's name", {DosItem("sub/.unzip32-0123456789abcdef.tmp", "x")}, UZ_WARNING, {}},
+        {"not there to freshen", {DosItem("new/f", "x")}, UZ_OK, {}, true},
+        {"CRC error", {badCrc}, UZ_FORMAT_ERROR, {}},
+        {"folder a later entry needs", {badCrc, DosItem("d/good", "g")}, UZ_FORMAT_ERROR, {{"d/", ""}, {"d/good", "g"}}},
+        {"folder entry of its own", {DosItem("d/"), badCrc}, UZ_FORMAT_ERROR, {{"d/", ""}}},
+    };
+    for (const Case& c : cases) {
+        Scratch s;
+        ZipBuilder zip;
+        for (const auto& item : c.items) zip.add(item);
+        WriteFile(s / "a.zip", zip.build());
+        Call call(s / "a.zip", s / "out");
+        call.options.ExtractOnlyNewer = c.freshen;
+        EXPECT_EQ(call.run(), c.result) << c.label << "\n" << Rec().printed;
+        EXPECT_EQ(Tree(s / "out"), c.expect) << c.label;
+    }
+}
+
 }  // namespace
 }  // namespace uztest

@@ -46,10 +46,11 @@ ZipItem Link(const std::string& name, const std::string& target) {
     return item;
 }
 
-TEST(Hostile, LinksPointingOutsideAreRefused) {
+TEST(Hostile, LinksStayInsideAndTheLaterEntryWins) {
     struct Case {
         std::vector<ZipItem> items;
         std::map<std::string, std::string> expect;  // the destination afterwards
+        bool keepExisting = false;
     };
     ZipItem fileInSub;
     fileInSub.name = "sub/file";
@@ -60,7 +61,7 @@ TEST(Hostile, LinksPointingOutsideAreRefused) {
     const Case cases[] = {
         {{Link("abs", "/etc")}, {}},
         {{Link("up", "../x")}, {}},
-        {{Link("sub/up", "../../x")}, {{"sub/", ""}}},
+        {{Link("sub/up", "../../x")}, {}},  // nor is its folder left
         {{Link("mid", "sub/../../x")}, {}},
         // A link to a shallower place, then a link below it: the folder is made
         // for real first, so "s/x" resolves below the destination and "s" is not made.
@@ -69,6 +70,12 @@ TEST(Hostile, LinksPointingOutsideAreRefused) {
         {{Link("d", "sub"), fileInSub, throughLink}, {{"sub/", ""}, {"sub/file", "f"}, {"d/", ""}, {"d/evil", "e"}}},
         {{fileInSub, Link("ok", "sub/file"), Link("sub/up", "../sub/file")},
          {{"sub/", ""}, {"sub/file", "f"}, {"ok", "-> sub/file"}, {"sub/up", "-> ../sub/file"}}},
+        // A link waits for the end of the run, yet a later entry replaces it
+        // as it would a file, or leaves it when files are kept.
+        {{Link("x", "sub/file"), DosItem("x", "later")}, {{"x", "later"}}},
+        {{DosItem("x", "earlier"), Link("x", "sub/file")}, {{"x", "-> sub/file"}}},
+        {{Link("x", "a"), Link("x", "b")}, {{"x", "-> b"}}},
+        {{Link("x", "sub/file"), DosItem("x", "later")}, {{"x", "-> sub/file"}}, true},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -78,6 +85,7 @@ TEST(Hostile, LinksPointingOutsideAreRefused) {
         for (const auto& item : c.items) zip.add(item);
         WriteFile(s / "a.zip", zip.build());
         Call call(s / "a.zip", s / "dest/out");
+        call.options.OverWriteFiles = !c.keepExisting;
         call.run();
         EXPECT_TRUE(Outside(s).empty()) << n;
         EXPECT_EQ(Tree(s / "dest/out"), c.expect) << n << "\n" << Rec().printed;
@@ -266,24 +274,35 @@ TEST(Hostile, UnsupportedEntryBesideGoodOnes) {
     EXPECT_NE(Rec().printed.find("not supported"), std::string::npos);
 }
 
-TEST(Hostile, DiskFullRemovesPartialFile) {
-    // Written on this thread (600 kB) and on a second one (4 MiB).
-    for (const int size : {600000, 4 << 20}) {
+TEST(Hostile, DiskFullEndsTheRunAndLeavesNoPartialFile) {
+    std::string random;
+    for (int i = 0; i < (4 << 20); ++i) random += static_cast<char>((i * 2654435761u) >> 24);
+    struct Case {
+        const char* label;
+        const char* mount;  // the small file system's options
+        ZipItem entry;      // between "small.txt" and "after"
+    };
+    const Case cases[] = {
+        {"file written on this thread", "size=256k", DosItem("big.bin", random.substr(0, 600000))},
+        {"file written on a second thread", "size=256k", DosItem("big.bin", random)},
+        // Three inodes: the file system's root, the destination and small.txt.
+        {"folder entry", "size=256k,nr_inodes=3", DosItem("sub/")},
+        {"a file's folder", "size=256k,nr_inodes=3", DosItem("sub/f", "x")},
+    };
+    for (const Case& c : cases) {
         Scratch s;
         fs::create_directories(s / "small");
-        if (mount("tmpfs", (s / "small").c_str(), "tmpfs", 0, "size=256k") != 0)
+        if (mount("tmpfs", (s / "small").c_str(), "tmpfs", 0, c.mount) != 0)
             GTEST_SKIP() << "cannot mount a small file system here";
-        std::string random;
-        for (int i = 0; i < size; ++i) random += static_cast<char>((i * 2654435761u) >> 24);
-        WriteFile(s / "a.zip",
-                  ZipBuilder().file("small.txt", "fits").file("big.bin", random).file("after", "x").build());
+        WriteFile(s / "a.zip", ZipBuilder().file("small.txt", "fits").add(c.entry).file("after", "x").build());
         Call call(s / "a.zip", s / "small/dest");
         const int32_t result = call.run();
         const auto tree = Tree(s / "small/dest");
         umount((s / "small").c_str());
-        EXPECT_EQ(result, UZ_DISK_FULL) << size;
-        EXPECT_EQ(tree, (std::map<std::string, std::string>{{"small.txt", "fits"}})) << size;
-        EXPECT_NE(Rec().printed.find("disk full"), std::string::npos) << size;
+        EXPECT_EQ(result, UZ_DISK_FULL) << c.label;
+        EXPECT_EQ(tree, (std::map<std::string, std::string>{{"small.txt", "fits"}})) << c.label;
+        EXPECT_NE(Rec().printed.find("disk full"), std::string::npos) << c.label;
+        EXPECT_EQ(Rec().printed.find("after"), std::string::npos) << c.label << ": the run went on\n" << Rec().printed;
     }
 }
 
