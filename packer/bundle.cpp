@@ -17,7 +17,7 @@
 #include "packer/pack_error.h"
 #include "packer/package_services.h"
 #include "packer/text.h"
-#include "packer/zip_writer.h"
+#include "packer/write_archive.h"
 #include "unzip32/byte_reader.h"
 #include "unzip32/central_directory.h"
 
@@ -91,17 +91,17 @@ std::vector<AppEntry> PackageFiles(const fs::path& packageDir, const std::string
     const std::vector<AppEntry> present = CollectAppTree(packageDir);
     std::vector<AppEntry> files;
     for (const char* name : {launcher::kSetupFile, archiveName.c_str(), launcher::kSetupProgram, launcher::kUnzipLibrary}) {
-        const std::wstring wanted = LowerCase(FromUtf8(name));
+        const std::wstring wanted = FoldCase(FromUtf8(name));
         for (const AppEntry& file : files) {
-            if (LowerCase(FromUtf8(file.name)) == wanted)
+            if (FoldCase(FromUtf8(file.name)) == wanted)
                 throw PackError("ZIPFILE names " + std::string(name) + ", another file of the package");
         }
         const AppEntry* found = nullptr;
         for (const AppEntry& entry : present) {
-            if (!entry.directory && LowerCase(FromUtf8(entry.name)) == wanted) found = &entry;
+            if (!entry.directory && FoldCase(FromUtf8(entry.name)) == wanted) found = &entry;
         }
         if (!found) throw PackError(std::string(name) + " is missing from " + QuotedPath(packageDir));
-        files.push_back(AppEntry{name, found->source, false, found->modified});
+        files.push_back(AppEntry{name, found->source, false, found->modified, found->size});
     }
     return files;
 }
@@ -140,11 +140,7 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
     const std::vector<AppEntry> files = PackageFiles(packageDir, ArchiveName(packageDir, host));
 
     TemporaryFile archive(fs::path(output) += ".payload");
-    {
-        ZipWriter writer(archive.path());
-        for (const AppEntry& file : files) writer.AddFile(file.name, file.source, ToDosTime(file.modified));
-        writer.Finish();
-    }
+    WriteArchive(files, archive.path());
     std::string payload = ReadWhole(archive.path());
 
     // Zeros before the archive make the file end on the boundary a signature
