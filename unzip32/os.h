@@ -14,6 +14,9 @@ namespace uz::os {
 
 #ifdef _WIN32
 using Path = std::wstring;  // always in the \\?\ long-path form
+// The long-path form of a full path that came from elsewhere (a folder the
+// caller made, say).
+Path LongPath(const std::wstring& fullPath);
 #else
 using Path = std::string;
 #endif

@@ -64,12 +64,6 @@ int64_t FromFileTime(const FILETIME& ft) {
     return (t - kFileTimeUnixEpoch) / 10000000LL;
 }
 
-// "\\?\C:\dir" or "\\?\UNC\server\share\dir" for a full path.
-std::wstring LongForm(const std::wstring& full) {
-    if (full.rfind(L"\\\\?\\", 0) == 0) return full;
-    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
 
 class FileInput : public ArchiveInput {
 public:
@@ -186,6 +180,13 @@ struct FindCloser {
 
 }  // namespace
 
+// "\\?\C:\dir" or "\\?\UNC\server\share\dir" for a full path.
+Path LongPath(const std::wstring& full) {
+    if (full.rfind(L"\\\\?\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 std::string Describe(const Status& status) {
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -253,7 +254,7 @@ Status PrepareDestination(std::string_view ansiDir, Path& root) {
     if (len == 0 || len >= n) return LastError();
     full.resize(len);
     while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-    root = LongForm(full);
+    root = LongPath(full);
     // Levels below the volume ("C:\" or "\\server\share\") from the top down.
     size_t start = 0;
     const size_t prefix = root.rfind(L"\\\\?\\UNC\\", 0) == 0 ? 8 : 4;
@@ -351,7 +352,7 @@ Status OpenArchive(const Path& path, std::unique_ptr<ArchiveInput>& input) {
     if (const DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr); n != 0) {
         std::wstring buffer(n, L'\0');
         const DWORD len = GetFullPathNameW(given.c_str(), n, buffer.data(), nullptr);
-        if (len != 0 && len < n) full = LongForm(buffer.substr(0, len));
+        if (len != 0 && len < n) full = LongPath(buffer.substr(0, len));
     }
     UniqueFile file(CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));

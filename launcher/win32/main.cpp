@@ -57,12 +57,13 @@ int RefuseDamaged(const std::string& detail) {
 
 // Setup.ini first: the window, should it appear, can then name the application.
 PayloadResult UnpackAll(Payload& payload, const std::wstring& folder, UnpackingWindow& window) {
+    const uz::os::Path target = uz::os::LongPath(folder);
     const size_t settings = payload.Find(launcher::kSetupFile);
-    PayloadResult result = payload.Unpack(settings, folder, window);
+    PayloadResult result = payload.Unpack(settings, target, window);
     if (!result.ok()) return result;
     window.SetName(launcher::win32::ApplicationName(folder));
     for (size_t file = 0; file < payload.FileCount() && result.ok(); ++file) {
-        if (file != settings) result = payload.Unpack(file, folder, window);
+        if (file != settings) result = payload.Unpack(file, target, window);
     }
     return result;
 }
