@@ -40,12 +40,24 @@ else()
     endif()
 endif()
 
-# installer_lean(TARGET): a binary that packagers ship (setup.exe, unzip32.dll),
-# made as small as it goes in a Windows release tree.
+# installer_lean(TARGET): a binary that packagers ship (setup.exe, unzip32.dll,
+# the launcher), made as small as it goes in a Windows release tree: small
+# stand-ins for the runtime's terminate handler and exception helpers.
 function(installer_lean target)
     set_target_properties(${target} PROPERTIES INSTALLER_LEAN ON)
     if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "MinSizeRel")
-        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/common/lean_terminate.cpp)
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/common/lean_terminate.cpp
+                                         ${PROJECT_SOURCE_DIR}/common/lean_exceptions.cpp)
+    endif()
+endfunction()
+
+# installer_one_thread(TARGET): a Windows program that never starts a thread
+# links without the threads library (common/one_thread.cpp answers the
+# runtime's calls into it); one that tried would not link.
+function(installer_one_thread target)
+    if(WIN32)
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/common/one_thread.cpp)
+        target_link_options(${target} PRIVATE -no-pthread)
     endif()
 endfunction()
 

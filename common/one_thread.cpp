@@ -1,9 +1,10 @@
-// The launcher runs on one thread. The C++ runtime of this toolchain still
-// calls the POSIX threads library for the few things it guards: the
-// exception globals (through emulated thread-local storage), function-local
-// statics, the unwinder's registry and the emergency exception pool. Those
-// calls are answered here for a single thread, which spares the program the
-// 32 KiB threads library (the launcher links with -no-pthread). A thread
+// For Windows programs that run on one thread (setup.exe, the launcher). The
+// C++ runtime of this toolchain still calls the POSIX threads library for the
+// few things it guards: the exception globals (through emulated thread-local
+// storage), function-local statics, the unwinder's registry and the emergency
+// exception pool. Those calls are answered here for a single thread, which
+// spares the program the 32 KiB threads library (such a program links with
+// -no-pthread, installer_one_thread in cmake/build_options.cmake). A thread
 // started through the library would need pthread_create, which is not here:
 // the program would not link.
 #include <pthread.h>
