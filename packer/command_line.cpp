@@ -279,7 +279,7 @@ int Bundle(const Arguments& args, Host& host, std::ostream& out, std::ostream& e
     BundleOptions options;
     options.packageDir = args.operands[0];
     const std::optional<fs::path> launcher = args.Value("--launcher");
-    options.singleFile = {args.operands[1], launcher.value_or(host.BesideTool(kLauncherFile)), launcher.has_value()};
+    options.singleFile = {args.operands[1], launcher ? *launcher : host.BesideTool(kLauncherFile), launcher.has_value()};
     options.sign = SignCommandOf(args);
     options.codePage = CodePageOf(args);
     options.strict = args.Has("--strict");
