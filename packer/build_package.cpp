@@ -5,11 +5,14 @@
 
 #include "installer/setup_keys.h"
 #include "packer/app_tree.h"
+#include "packer/bundle.h"
+#include "packer/file_ops.h"
 #include "packer/output_folder.h"
 #include "packer/pack_error.h"
 #include "packer/package_check.h"
 #include "packer/progress.h"
 #include "packer/setup_lint.h"
+#include "packer/single_file_plan.h"
 #include "packer/text.h"
 #include "packer/write_archive.h"
 
@@ -28,29 +31,10 @@ using installer::kKeyShortcutPrograms;
 using installer::kKeyTarget;
 using installer::kKeyZipFile;
 
-constexpr char kTool[] = "setup-pack";
-
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 bool HasBlankEnds(const std::wstring& v) {
     return !v.empty() && (IsBlank(v.front()) || IsBlank(v.back()));
-}
-
-// Is `inner` the folder `outer` or below it?
-bool IsWithin(const fs::path& inner, const fs::path& outer) {
-    std::error_code error;
-    const fs::path a = fs::weakly_canonical(inner, error);
-    const fs::path b = fs::weakly_canonical(outer, error);
-    auto ai = a.begin();
-    for (auto bi = b.begin(); bi != b.end(); ++bi, ++ai) {
-        if (bi->empty()) continue;  // a trailing separator
-        if (ai == a.end() || *ai != *bi) return false;
-    }
-    return true;
-}
-
-Finding Refusal(const char* code, std::string message) {
-    return {kTool, 0, Severity::Error, code, std::move(message)};
 }
 
 // Everything about the options and paths that stops a build, before any
@@ -75,12 +59,27 @@ public:
         Folders();
         Shipped("--setup-exe", o_.setupExe, kSetupProgramFile);
         Shipped("--unzip-dll", o_.unzipDll, kLibraryFile);
+        if (o_.singleFile) SingleFileRefusals();
         return std::move(findings_);
+    }
+
+    SingleFilePlan SingleFile() const {
+        return {o_.singleFile.value_or(fs::path()), ShippedPath(o_.launcher, kLauncherFile), o_.launcher.has_value()};
     }
 
 private:
     void Refuse(const char* code, std::string message) {
-        findings_.push_back(Refusal(code, std::move(message)));
+        findings_.push_back(ToolRefusal(code, std::move(message)));
+    }
+
+    void Add(const std::vector<Finding>& refusals) { findings_.insert(findings_.end(), refusals.begin(), refusals.end()); }
+
+    void SingleFileRefusals() {
+        const std::vector<FolderKeptApart> apart{
+            {o_.outDir, "OUTDIR", "single-file-inside-outdir", "it would ship with the package folder"},
+            {o_.appDir, "APPDIR", "single-file-inside-appdir", "the next build would pack it into the archive"}};
+        Add(CheckSingleFilePlan(SingleFile(), "--single-file", apart,
+                                {ShippedPath(o_.setupExe, kSetupProgramFile), ShippedPath(o_.unzipDll, kLibraryFile)}));
     }
 
     void Required(const char* option, const std::optional<std::wstring>& value, const char* what) {
@@ -129,16 +128,12 @@ private:
     }
 
     void Shipped(const char* option, const std::optional<fs::path>& given, const char* name) {
-        std::error_code error;
-        if (fs::is_regular_file(ShippedPath(given, name), error)) return;
-        Refuse("shipped-file-missing",
-               std::string(name) + " not found at " + QuotedPath(ShippedPath(given, name)) +
-                   (given ? "" : std::string(" (beside setup-pack); give ") + option + " PATH"));
+        Add(CheckToolFile(ShippedPath(given, name), given.has_value(), name, option));
     }
 
 public:
     fs::path ShippedPath(const std::optional<fs::path>& given, const char* name) const {
-        return given ? *given : host_.PathOf(host_.files->ProgramFolder()) / name;
+        return given ? *given : host_.BesideTool(name);
     }
 
 private:
@@ -146,15 +141,6 @@ private:
     Host& host_;
     std::vector<Finding> findings_;
 };
-
-void CopyInto(const fs::path& source, const fs::path& folder, const char* name) {
-    std::error_code error;
-    fs::copy_file(source, folder / name, fs::copy_options::overwrite_existing, error);
-    if (error) {
-        throw PackError("cannot copy " + QuotedPath(source) + " to " + QuotedPath(folder / name) +
-                        ": " + error.message());
-    }
-}
 
 void WriteFile(const fs::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -177,14 +163,32 @@ public:
                 err_ << "setup-pack: nothing written\n";
                 return kExitErrors;
             }
+            SignPrograms();
+        } catch (const PackError& e) {
+            return Stop(e, "setup-pack: nothing written\n");
+        }
+        try {
             Write();
         } catch (const PackError& e) {
-            err_ << "setup-pack: error: " << e.what() << "\n";
-            return e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo;
+            return Stop(e, "");
         }
         findings = CheckPackage(o_.outDir, host_, o_.codePage);
         for (const Finding& finding : findings) out_ << Format(finding) << "\n";
         if (findings.empty()) out_ << "setup-pack: package " << PathText(o_.outDir) << " built and checked\n";
+        if (!o_.singleFile) return ExitCodeOf(findings, o_.strict);
+        const std::string notWritten = "setup-pack: " + QuotedPath(*o_.singleFile) + " not written";
+        if (HasErrors(findings, o_.strict)) {
+            err_ << notWritten << ": the package has errors\n";
+            return kExitErrors;
+        }
+        try {
+            // The package's programs are signed already: only the whole file is.
+            WriteSingleFile(singleFile_.launcher, o_.outDir, singleFile_.output, host_,
+                            {o_.sign ? &*o_.sign : nullptr, true});
+        } catch (const PackError& e) {
+            return Stop(e, notWritten + "\n");
+        }
+        out_ << "setup-pack: single file " << PathText(singleFile_.output) << (o_.sign ? " written and signed\n" : " written\n");
         return ExitCodeOf(findings, o_.strict);
     }
 
@@ -196,12 +200,13 @@ private:
         std::vector<Finding> findings = options.Run();
         setupExe_ = options.ShippedPath(o_.setupExe, kSetupProgramFile);
         unzipDll_ = options.ShippedPath(o_.unzipDll, kLibraryFile);
+        singleFile_ = options.SingleFile();
         composed_ = ComposeSetupFile(o_);
         findings.insert(findings.end(), composed_.findings.begin(), composed_.findings.end());
         if (HasErrors(findings)) return findings;
         tree_ = CollectAppTree(o_.appDir);
         if (const std::string problem = ArchiveLimitProblem(tree_); !problem.empty()) {
-            findings.push_back(Refusal("archive-limit", problem));
+            findings.push_back(ToolRefusal("archive-limit", problem));
         }
         PlannedPackage planned{o_.outDir, composed_.bytes, {}, "the application folder"};
         for (const AppEntry& entry : tree_) planned.names.push_back({FromUtf8(entry.name), entry.directory});
@@ -216,15 +221,34 @@ private:
         if (others.empty() || o_.force) return;
         std::string names;
         for (const fs::path& other : others) names += (names.empty() ? "" : ", ") + QuotedPath(other.filename());
-        findings.push_back(Refusal(
+        findings.push_back(ToolRefusal(
             "outdir-other-files",
             "OUTDIR " + QuotedPath(o_.outDir) + " holds what build does not write: " + names +
                 "; it would ship with the package: give an empty or new folder, or --force to "
                 "build there anyway (which replaces only the package's own files)"));
     }
 
+    int Stop(const PackError& e, const std::string& then) {
+        err_ << "setup-pack: error: " << e.what() << "\n" << then;
+        return e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo;
+    }
+
+    // Signed copies of the two programs, before anything is written: a
+    // failing command leaves the package folder as it was.
+    void SignPrograms() {
+        if (!o_.sign) return;
+        signedPrograms_.emplace(NewTemporaryFolder());
+        setupExe_ = o_.sign->SignedCopy(setupExe_, signedPrograms_->path(), kSetupProgramFile);
+        unzipDll_ = o_.sign->SignedCopy(unzipDll_, signedPrograms_->path(), kLibraryFile);
+    }
+
     void Write() {
         OutputFolder(o_.outDir, OutputFileNames(o_), host_).Prepare();
+        // A single file of an earlier build would no longer match the package.
+        std::error_code error;
+        if (o_.singleFile && !fs::remove(*o_.singleFile, error) && error) {
+            throw PackError("cannot remove " + QuotedPath(*o_.singleFile) + " of an earlier build: " + error.message());
+        }
         uint64_t bytes = 0;
         size_t files = 0;
         for (const AppEntry& entry : tree_) {
@@ -246,6 +270,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     fs::path setupExe_, unzipDll_;
+    SingleFilePlan singleFile_;
+    std::optional<TemporaryPath> signedPrograms_;
     ComposedSetupFile composed_;
     std::vector<AppEntry> tree_;
 };

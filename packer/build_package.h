@@ -15,6 +15,7 @@
 #include "packer/code_page.h"
 #include "packer/findings.h"
 #include "packer/host.h"
+#include "packer/sign_command.h"
 
 namespace packer {
 
@@ -39,6 +40,13 @@ struct BuildOptions {
     std::optional<int64_t> modified;
     bool force = false;   // build into a folder that holds other files
     bool strict = false;  // warnings count as errors
+    // The single-file installer too, made with the launcher given or the one
+    // beside the program.
+    std::optional<std::filesystem::path> singleFile;
+    std::optional<std::filesystem::path> launcher;
+    // Run on setup.exe and unzip32.dll before they are written, and on the
+    // single file.
+    std::optional<SignCommand> sign;
 };
 
 // Setup.ini's bytes: the lines in a fixed order with CR LF line ends, in the
@@ -53,7 +61,9 @@ ComposedSetupFile ComposeSetupFile(const BuildOptions& options);
 std::vector<std::wstring> OutputFileNames(const BuildOptions& options);
 
 // Builds and checks; returns the exit code (findings.h). Findings that refuse
-// the build go to `err`, those of the package written to `out`.
+// the build go to `err`, those of the package written to `out`. A sign
+// command that fails on setup.exe or unzip32.dll stops the build before
+// anything is written; on the single file, it leaves no single file.
 int RunBuild(const BuildOptions& options, Host& host, std::ostream& out, std::ostream& err);
 
 }  // namespace packer

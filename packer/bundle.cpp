@@ -16,6 +16,7 @@
 #include "packer/app_tree.h"
 #include "packer/pack_error.h"
 #include "packer/package_services.h"
+#include "packer/file_ops.h"
 #include "packer/text.h"
 #include "packer/write_archive.h"
 #include "unzip32/byte_reader.h"
@@ -26,24 +27,6 @@ namespace packer {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A file that is removed when its owner goes, unless kept.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        std::error_code ignored;
-        if (!kept_) fs::remove(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-    void Keep() { kept_ = true; }
-
-private:
-    fs::path path_;
-    bool kept_ = false;
-};
 
 std::string ReadWhole(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -135,11 +118,33 @@ void CountOffsetsFromFileStart(std::string& archive, uint64_t before) {
 
 }  // namespace
 
-void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const fs::path& output, Host& host) {
-    const std::string image = LauncherImage(launcher);
-    const std::vector<AppEntry> files = PackageFiles(packageDir, ArchiveName(packageDir, host));
+std::string LauncherProblem(const fs::path& launcher) {
+    try {
+        LauncherImage(launcher);
+        return {};
+    } catch (const PackError& error) {
+        return error.what();
+    }
+}
 
-    TemporaryFile archive(fs::path(output) += ".payload");
+void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const fs::path& output, Host& host,
+                     const SingleFileSigning& signing) {
+    const std::string image = LauncherImage(launcher);
+    std::vector<AppEntry> files = PackageFiles(packageDir, ArchiveName(packageDir, host));
+
+    std::optional<TemporaryPath> signedPrograms;
+    if (signing.command && !signing.programsSigned) {
+        signedPrograms.emplace(NewTemporaryFolder());
+        for (AppEntry& file : files) {
+            if (file.name != launcher::kSetupProgram && file.name != launcher::kUnzipLibrary) continue;
+            file.source = signing.command->SignedCopy(file.source, signedPrograms->path(), file.name.c_str());
+            std::error_code error;
+            file.size = fs::file_size(file.source, error);
+            if (error) throw PackError("cannot read " + QuotedPath(file.source) + ": " + error.message());
+        }
+    }
+
+    TemporaryPath archive(fs::path(output) += ".payload");
     WriteArchive(files, archive.path());
     std::string payload = ReadWhole(archive.path());
 
@@ -151,13 +156,16 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
                                   launcher::pe::kCertificateAlignment,
                               '\0');
     CountOffsetsFromFileStart(payload, image.size() + padding.size());
-    TemporaryFile written(fs::path(output) += ".part");
+    // The extension stays: some signing tools tell the kind of file by it.
+    TemporaryPath written(output.parent_path() / (output.stem().native() + fs::path(".part").native() +
+                                                  output.extension().native()));
     {
         std::ofstream out(written.path(), std::ios::binary | std::ios::trunc);
         out << image << padding << payload;
         out.close();
         if (!out) throw PackError("cannot write " + QuotedPath(written.path()));
     }
+    if (signing.command) signing.command->Sign(written.path(), QuotedPath(output));
     std::error_code error;
     fs::rename(written.path(), output, error);
     if (error) throw PackError("cannot write " + QuotedPath(output) + ": " + error.message());

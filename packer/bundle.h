@@ -6,18 +6,36 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "packer/host.h"
+#include "packer/sign_command.h"
 
 namespace packer {
+
+inline constexpr char kLauncherFile[] = "setup-launcher.exe";
+
+// How the single file's programs are signed, when they are.
+struct SingleFileSigning {
+    const SignCommand* command = nullptr;
+    // The package's setup.exe and unzip32.dll are signed already (build has
+    // just signed them); otherwise copies of them are signed before they go in.
+    bool programsSigned = false;
+};
 
 // Writes `output` from `launcher` and the package folder `packageDir`:
 // Setup.ini, the archive its ZIPFILE line names, setup.exe and unzip32.dll,
 // in that order. Refused, as a PackError: a launcher that carries anything
 // after its image (a payload or a signature already), a Setup.ini without a
-// ZIPFILE line naming a plain file, a file missing from the folder. The
-// output is written whole or not at all.
+// ZIPFILE line naming a plain file, a file missing from the folder. With a
+// sign command, the whole file is signed under a temporary name, after the
+// signed programs are inside it. The output is written (and signed) whole or
+// not at all; the package folder is only read.
 void WriteSingleFile(const std::filesystem::path& launcher, const std::filesystem::path& packageDir,
-                     const std::filesystem::path& output, Host& host);
+                     const std::filesystem::path& output, Host& host, const SingleFileSigning& signing = {});
+
+// Why `launcher` cannot make a single file (not the launcher program, or one
+// with something after its image); empty when it can.
+std::string LauncherProblem(const std::filesystem::path& launcher);
 
 }  // namespace packer

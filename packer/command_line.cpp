@@ -11,6 +11,8 @@
 
 #include "common/failure.h"
 #include "packer/build_package.h"
+#include "packer/bundle.h"
+#include "packer/bundle_package.h"
 #include "packer/findings.h"
 #include "packer/package_check.h"
 #include "packer/text.h"
@@ -22,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum CommandBit : unsigned { kBuild = 1, kCheck = 2 };
+enum CommandBit : unsigned { kBuild = 1, kCheck = 2, kBundle = 4 };
 
 struct Arguments {
     std::vector<fs::path> operands;
@@ -53,15 +55,20 @@ const OptionSpec kOptions[] = {
     {"--zip", "NAME", kBuild, "the archive's file name, default Setup.zip [ZIPFILE]"},
     {"--setup-exe", "PATH", kBuild, "setup.exe to ship (default: beside setup-pack)"},
     {"--unzip-dll", "PATH", kBuild, "unzip32.dll to ship (default: beside setup-pack)"},
-    {"--codepage", "N", kBuild | kCheck,
+    {"--single-file", "FILE.exe", kBuild, "also write FILE.exe, one program holding the whole package"},
+    {"--launcher", "PATH", kBuild | kBundle,
+     "setup-launcher.exe, the single file's program (default: beside setup-pack)"},
+    {"--sign-command", "CMD", kBuild | kBundle,
+     "run CMD on every program written: {file}, or {in} and {out}, stand for its path"},
+    {"--codepage", "N", kBuild | kCheck | kBundle,
      "Windows code page of the computers it installs on, default 1252"},
     {"--mtime", "SECONDS", kBuild,
      "every entry's time, in seconds since 1970 (default: $SOURCE_DATE_EPOCH, else the files')"},
     {"--force", nullptr, kBuild, "build into an OUTDIR that holds other files too"},
     {"--json", nullptr, kCheck, "print the findings as one JSON object"},
-    {"--strict", nullptr, kBuild | kCheck, "warnings count as errors"},
-    {"--version", nullptr, kBuild | kCheck, "print the version and stop"},
-    {"--help", nullptr, kBuild | kCheck, "print this help and stop"},
+    {"--strict", nullptr, kBuild | kCheck | kBundle, "warnings count as errors"},
+    {"--version", nullptr, kBuild | kCheck | kBundle, "print the version and stop"},
+    {"--help", nullptr, kBuild | kCheck | kBundle, "print this help and stop"},
 };
 
 using Runner = int (*)(const Arguments&, Host&, std::ostream&, std::ostream&);
@@ -82,6 +89,7 @@ struct UsageError {
 
 int Build(const Arguments&, Host&, std::ostream&, std::ostream&);
 int Check(const Arguments&, Host&, std::ostream&, std::ostream&);
+int Bundle(const Arguments&, Host&, std::ostream&, std::ostream&);
 
 const CommandSpec kCommands[] = {
     {"build", kBuild, "APPDIR OUTDIR", 2,
@@ -93,6 +101,11 @@ const CommandSpec kCommands[] = {
      "reports, as Setup.ini:LINE: error|warning: ..., what would go\n"
      "wrong at install time.",
      Check},
+    {"bundle", kBundle, "PACKAGEDIR FILE.exe", 2,
+     "checks the package folder as check does and writes\n"
+     "FILE.exe, one program that unpacks it and runs its setup.exe; nothing is written\n"
+     "when the package has errors.",
+     Bundle},
 };
 
 std::string Usage() {
@@ -113,7 +126,9 @@ std::string Usage() {
     }
     return text + "\nOptions take their value as the next argument or after \"=\"; \"--\" ends the options.\n"
                   "Exit code: 0 clean, 1 warnings, 2 errors, 64 wrong command line, 74 the tool's\n"
-                  "own files could not be read or written.\n";
+                  "own files could not be read or written, or the sign command failed.\n"
+                  "The sign command is split into words at blanks, '...' and \"...\" keeping blanks,\n"
+                  "and run without a shell; packer/README.md has the details.\n";
 }
 
 Arguments Parse(const CommandSpec& command, const std::vector<fs::path>& args) {
@@ -213,7 +228,20 @@ bool UnzipLibraryLoads(Host& host, std::ostream& err) {
     }
 }
 
+// --sign-command, split into words once, for every file it signs.
+std::optional<SignCommand> SignCommandOf(const Arguments& args) {
+    const std::optional<fs::path> given = args.Value("--sign-command");
+    if (!given) return std::nullopt;
+    std::string why;
+    std::optional<SignCommand> command = SignCommand::Parse(given->native(), why);
+    if (!command) throw UsageError{"--sign-command: " + why};
+    return command;
+}
+
 int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& err) {
+    if (args.Has("--launcher") && !args.Has("--single-file")) {
+        throw UsageError{"--launcher makes the single file: it goes with --single-file"};
+    }
     BuildOptions options;
     options.appDir = args.operands[0];
     options.outDir = args.operands[1];
@@ -240,8 +268,23 @@ int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& er
     options.modified = ModifiedOf(args);
     options.force = args.Has("--force");
     options.strict = args.Has("--strict");
+    options.singleFile = args.Value("--single-file");
+    options.launcher = args.Value("--launcher");
+    options.sign = SignCommandOf(args);
     if (!UnzipLibraryLoads(host, err)) return kExitIo;
     return RunBuild(options, host, out, err);
+}
+
+int Bundle(const Arguments& args, Host& host, std::ostream& out, std::ostream& err) {
+    BundleOptions options;
+    options.packageDir = args.operands[0];
+    const std::optional<fs::path> launcher = args.Value("--launcher");
+    options.singleFile = {args.operands[1], launcher ? *launcher : host.BesideTool(kLauncherFile), launcher.has_value()};
+    options.sign = SignCommandOf(args);
+    options.codePage = CodePageOf(args);
+    options.strict = args.Has("--strict");
+    if (!UnzipLibraryLoads(host, err)) return kExitIo;
+    return RunBundle(options, host, out, err);
 }
 
 int Check(const Arguments& args, Host& host, std::ostream& out, std::ostream& err) {

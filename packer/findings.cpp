@@ -35,6 +35,10 @@ const char* SeverityName(Severity severity) {
 
 }  // namespace
 
+Finding ToolRefusal(const char* code, std::string message) {
+    return {"setup-pack", 0, Severity::Error, code, std::move(message)};
+}
+
 std::string Format(const Finding& finding) {
     std::string out = finding.file;
     if (finding.line > 0) {

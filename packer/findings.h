@@ -22,6 +22,10 @@ struct Finding {
     bool operator==(const Finding&) const = default;
 };
 
+// A refusal of the tool itself, not tied to a file of the package:
+// "setup-pack: error: message".
+Finding ToolRefusal(const char* code, std::string message);
+
 // The tool's exit codes.
 enum ExitCode : int {
     kExitClean = 0,

@@ -24,6 +24,8 @@ struct Host {
     // installer joins folders with becomes "/".
     std::filesystem::path PathOf(const std::wstring& text) const;
     std::wstring TextOf(const std::filesystem::path& path) const;
+    // A file in the folder of the tool's own program.
+    std::filesystem::path BesideTool(const char* name) const { return PathOf(files->ProgramFolder()) / name; }
 };
 
 // The host of this process (host_posix.cpp, host_win32.cpp).

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <sddl.h>
+#include <winternl.h>
 
 #include <cstdlib>
 #include <vector>
@@ -52,6 +53,48 @@ std::wstring TemporaryFolder(DWORD& error) {
     return std::wstring(buffer.data(), length);  // ends in a separator
 }
 
+// The system's own name of a full path: \??\C:\... for C:\..., and
+// \??\UNC\server\share\... for \\server\share\....
+std::wstring NtPath(const std::wstring& path) {
+    if (path.rfind(LR"(\\?\)", 0) == 0) return LR"(\??\)" + path.substr(4);
+    if (path.rfind(LR"(\\)", 0) == 0) return LR"(\??\UNC\)" + path.substr(2);
+    return LR"(\??\)" + path;
+}
+
+template <typename Function>
+Function* NtdllFunction(const char* name) {
+    // ntdll is in every process: looking it up loads nothing.
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+// Creates the folder with its access list and opens it in one step: made
+// first and opened after, it could be renamed away in between, since the
+// user's temporary folder lets its owner rename what is in it. The handle
+// shares no deletion, so the folder can neither be renamed nor removed while
+// it is open. CreateDirectoryW cannot hand back a handle; NtCreateFile can.
+UniqueFileHandle CreateHeldFolder(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor, DWORD& error) {
+    const auto create = NtdllFunction<decltype(NtCreateFile)>("NtCreateFile");
+    const auto toError = NtdllFunction<decltype(RtlNtStatusToDosError)>("RtlNtStatusToDosError");
+    if (!create || !toError) {
+        error = ERROR_PROC_NOT_FOUND;
+        return UniqueFileHandle();
+    }
+    std::wstring name = NtPath(path);
+    const auto bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    UNICODE_STRING text{bytes, bytes, name.data()};
+    OBJECT_ATTRIBUTES attributes{sizeof attributes, nullptr, &text, OBJ_CASE_INSENSITIVE, descriptor, nullptr};
+    IO_STATUS_BLOCK io{};
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    const NTSTATUS status = create(&folder, FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,
+                                   FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                                   FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    if (status < 0) {
+        error = toError(status);
+        return UniqueFileHandle();
+    }
+    return UniqueFileHandle(folder);
+}
+
 // Deletes every file in the folder, then the folder; false when anything stays.
 bool DeleteTree(const std::wstring& folder) {
     WIN32_FIND_DATAW entry{};
@@ -80,26 +123,17 @@ bool PrivateFolder::Create(unsigned long& error) {
         return false;
     }
     const UniqueLocalMemory owned(descriptor);
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     // The access list comes with the folder: there is no moment in which the
     // folder exists with the temporary folder's permissions. A name that
     // exists already is never used.
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::wstring path = temporary + RandomName();
-        if (!CreateDirectoryW(path.c_str(), &attributes)) {
-            error = GetLastError();
-            if (error == ERROR_ALREADY_EXISTS) continue;
-            return false;
+        held_ = CreateHeldFolder(path, descriptor, error);
+        if (held_) {
+            path_ = path;
+            return true;
         }
-        path_ = path;
-        held_ = UniqueFileHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (!held_) {
-            error = GetLastError();
-            Remove();
-            return false;
-        }
-        return true;
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
     }
     return false;
 }

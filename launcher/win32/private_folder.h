@@ -5,9 +5,9 @@
 // person's other programs run unelevated under the same account. If that
 // account could write here, any of them could swap unzip32.dll between
 // unpacking and loading and have it run elevated. For the same reason the
-// folder is held open without delete sharing while it is in use: the
-// temporary folder belongs to the user, who could otherwise rename ours away
-// and put another in its place.
+// folder is held open without delete sharing from the moment it is made
+// until it is removed: the temporary folder belongs to the user, who could
+// otherwise rename ours away and put another in its place.
 #pragma once
 
 #include <string>

@@ -15,7 +15,7 @@ case_name=$1 dist=$2 probe=$3
 
 native=(native/libunzip32.so native/setup-pack)
 windows=(win32/setup.exe win32/unzip32.dll win32/setup-launcher.exe tools/setup-pack.exe tools/setup.exe
-         tools/unzip32.dll)
+         tools/unzip32.dll tools/setup-launcher.exe)
 sanitizer_libraries='(asan|ubsan|tsan|msan|lsan|hwasan|clang_rt)'
 sanitizer_symbols='__(asan|ubsan|tsan|msan|lsan|hwasan)_'
 

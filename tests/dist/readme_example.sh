@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs README.md's "Making a package" example as it is written there, so that
-# this test fails when the README drifts from the tool.
+# Runs README.md's "Making a package" example as it is written there, and
+# then the single file made of it under "One file to download", so that this
+# test fails when the README drifts from the tool.
 #   readme_example.sh REPO
 # The commands run in a folder of their own that looks like the checkout after
 # tools/build (tools/test has built everything already): samples/, dist/native,
@@ -10,12 +11,18 @@ set -euo pipefail
 repo=$1
 fail() { echo "FAIL: $*"; exit 1; }
 
-example=$(awk '/^## Making a package/ { section = 1; next }
-               section && /^## / { exit }
-               section && /^```/ { if (block) exit; block = 1; next }
-               block { print }' "$repo/README.md")
+# first_block SECTION: the first command block under the README's "## SECTION".
+first_block() {
+    awk -v heading="## $1" '$0 == heading { section = 1; next }
+                            section && /^## / { exit }
+                            section && /^```/ { if (block) exit; block = 1; next }
+                            block { print }' "$repo/README.md"
+}
+example=$(first_block "Making a package")
 [ -n "$example" ] || fail "no command block under \"## Making a package\" in README.md"
 grep -q 'setup-pack build' <<<"$example" || fail "the example builds no package: $example"
+single_file=$(first_block "One file to download")
+grep -q 'setup-pack bundle' <<<"$single_file" || fail "no bundle under \"## One file to download\": $single_file"
 
 work=$(mktemp -d /tmp/installer-readme.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -27,7 +34,7 @@ ln -s "$repo/dist/native" "$work/dist/native"
 ln -s "$repo/dist/win32" "$work/dist/win32"
 ln -s "$repo/build/win32/tests/e2e/apps/marker.exe" "$work/build/win32/tests/e2e/apps/marker.exe"
 
-(cd "$work" && bash -euo pipefail -c "$example") > "$work/said" 2>&1 ||
+(cd "$work" && bash -euo pipefail -c "$example" && bash -euo pipefail -c "$single_file") > "$work/said" 2>&1 ||
     fail "the example failed: $(cat "$work/said")"
 grep -q "built and checked" "$work/said" || fail "build did not check the package: $(cat "$work/said")"
 grep -q "no problems found" "$work/said" || fail "check found problems: $(cat "$work/said")"
@@ -35,4 +42,8 @@ package=$(grep -o 'dist/[A-Za-z0-9_-]*' <<<"$(grep 'setup-pack check' <<<"$examp
 for f in Setup.ini Setup.zip setup.exe unzip32.dll; do
     [ -f "$work/$package/$f" ] || fail "no $f in $package"
 done
+single=$(grep -o 'dist/[A-Za-z0-9 _-]*\.exe' <<<"$single_file" | head -1)
+grep -qF "single file $single written" "$work/said" || fail "no single file written: $(cat "$work/said")"
+[ "$(python3 -c 'import sys, zipfile; print(len(zipfile.ZipFile(sys.argv[1]).namelist()))' "$work/$single")" = 4 ] ||
+    fail "$single does not carry the package's four files"
 echo "readme_example: passed"

@@ -1,6 +1,6 @@
 # Sourced by the install scenarios after lib.sh. Expects from ctest, beside
 # lib.sh's variables: UNZIP32_DLL, MARKER_EXE, LNKREAD_EXE, SAMPLES_DIR, and
-# for single files LAUNCHER_EXE and SINGLE_FILE_EXE.
+# for single files LAUNCHER_EXE and SETUP_PACK_EXE.
 
 # The Wine prefix's C: drive, as the scenarios' programs see it.
 c_drive() { printf '%s/drive_c' "${WINEPREFIX:-$(dirname "$WINE_RUN")/../build/wine}"; }
@@ -77,11 +77,12 @@ expect_shortcuts() {
     rm -f "$desktop" "$programs"
 }
 
-# make_single_file PKG FILE: the single file of package folder PKG, written by
-# the packager's writer.
+# make_single_file PKG FILE: the single file of package folder PKG, made by
+# setup-pack.exe bundle with the launcher beside it (warnings let it through).
 make_single_file() {
-    "$WINE_RUN" "$SINGLE_FILE_EXE" "$(winpath "$LAUNCHER_EXE")" "$(winpath "$1")" "$(winpath "$2")" ||
-        fail "no single file made of $1"
+    local code=0
+    "$WINE_RUN" "$SETUP_PACK_EXE" bundle "$(winpath "$1")" "$(winpath "$2")" > "$E2E_WORK/bundle.txt" 2>&1 || code=$?
+    [ $code -le 1 ] || { cat "$E2E_WORK/bundle.txt"; fail "no single file made of $1 (exit code $code)"; }
 }
 
 # launcher_folders: the folders single files unpack into, as they are now.

@@ -9,6 +9,7 @@
 #include "packer/command_line.h"
 #include "packer/host.h"
 #include "packer_fixture.h"
+#include "program_image.h"
 
 namespace {
 
@@ -58,6 +59,13 @@ protected:
     std::ostringstream printed, errors;
 };
 
+// The single file at `file`, made with a launcher beside the application folder.
+void SingleFile(packer::BuildOptions& o, const fs::path& app, const fs::path& file) {
+    o.launcher = app.parent_path() / "setup-launcher.exe";
+    WriteFile(*o.launcher, uztest::ProgramImage());
+    o.singleFile = file;
+}
+
 struct Refusal {
     const char* name;
     std::function<void(packer::BuildOptions&, const fs::path& app)> change;
@@ -105,6 +113,26 @@ const Refusal kRefusals[] = {
      "is 4 GiB or larger"},
     {"SetupExeMissing", [](auto& o, auto& app) { o.setupExe = app / "setup.exe"; }, "setup.exe not found"},
     {"LibraryMissing", [](auto& o, auto& app) { o.unzipDll = app / "x.dll"; }, "unzip32.dll not found"},
+    {"SingleFileNotAProgram", [](auto& o, auto& app) { SingleFile(o, app, app.parent_path() / "W Setup.zip"); },
+     "does not end in .exe"},
+    {"SingleFileInOutDir", [](auto& o, auto& app) { SingleFile(o, app, o.outDir / "W.exe"); }, "lies inside OUTDIR"},
+    {"SingleFileInAppDir", [](auto& o, auto& app) { SingleFile(o, app, app / "W.exe"); }, "lies inside APPDIR"},
+    {"SingleFileInNoFolder", [](auto& o, auto& app) { SingleFile(o, app, app.parent_path() / "gone" / "W.exe"); },
+     "which is not a folder"},
+    {"SingleFileOverSetupExe", [](auto& o, auto& app) { SingleFile(o, app, *o.setupExe); },
+     "which the single file is made from"},
+    {"LauncherMissing",
+     [](auto& o, auto& app) {
+         SingleFile(o, app, app.parent_path() / "W.exe");
+         o.launcher = app / "none.exe";
+     },
+     "setup-launcher.exe not found at"},
+    {"LauncherSignedAlready",
+     [](auto& o, auto& app) {
+         SingleFile(o, app, app.parent_path() / "W.exe");
+         WriteFile(*o.launcher, uztest::ProgramImage() + "signature");
+     },
+     "carries data after its program image"},
     {"WarningsWhenStrict",
      [](auto& o, auto&) {
          o.strict = true;
@@ -243,6 +271,24 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
         {{"check", "dir", "--strict=yes"}, 64, "--strict takes no value"},
         {{"check", "--version"}, 0, "setup-pack 1."},
         {{"--help"}, 0, "usage: setup-pack build"},
+        {{"--help"}, 0, "setup-pack bundle PACKAGEDIR FILE.exe [options]"},
+        {{"bundle", "pkg"}, 64, "bundle takes PACKAGEDIR FILE.exe"},
+        {{"bundle", "pkg", "W.exe", "--setup-exe", "s.exe"}, 64, "--setup-exe is not an option of bundle"},
+        {{"check", "pkg", "--single-file", "W.exe"}, 64, "--single-file is not an option of check"},
+        {{"check", "pkg", "--sign-command", "sign {file}"}, 64, "--sign-command is not an option of check"},
+        {{"build", "app", "out", "--launcher", "l.exe"}, 64, "--launcher makes the single file"},
+        {{"build", "app", "out", "--sign-command", " "}, 64, "--sign-command: the command is empty"},
+        {{"bundle", "pkg", "W.exe", "--sign-command", "sign \"{file}"}, 64, "double quote at character 6 is not closed"},
+        {{"bundle", "pkg", "W.exe", "--sign-command", "signtool sign"}, 64, "names no file"},
+        {{"bundle", "pkg", "W.exe", "--sign-command", "sign {in}"}, 64, "{in} needs {out}"},
+        {{"bundle", "pkg", "W.exe", "--sign-command", "sign {file} -o {out}"}, 64, "not both"},
+        {{"bundle", "pkg", "W.exe", "--sign-command", "sign {fil}"}, 64, "unknown placeholder {fil}"},
+        // Accepted, then refused for the missing folders, not for the combination.
+        {{"bundle", "pkg", "W.exe", "--sign-command", "sign {file}", "--launcher=l.exe", "--strict"}, 2,
+         "setup-launcher.exe not found at \"l.exe\""},
+        {{"build", "app", "out", "--target=W", "--exe=w.exe", "--single-file", "W.exe", "--launcher", "l.exe",
+          "--sign-command", "sign -in {in} -out {out}"},
+         2, "APPDIR \"app\" is not a folder"},
     };
     for (const UsageCase& c : cases) {
         std::ostringstream out, err;

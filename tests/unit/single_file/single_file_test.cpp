@@ -10,6 +10,7 @@
 #include "launcher/progress_text.h"
 #include "packer/bundle.h"
 #include "packer/pack_error.h"
+#include "program_image.h"
 #include "scratch.h"
 #include "zip_builder.h"
 
@@ -18,33 +19,12 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
-using uztest::Patch16;
+using uztest::kCertificateDirectory;
+using uztest::kImageSize;
+using uztest::kPeOffset;
+using uztest::kSectionTable;
 using uztest::Patch32;
-
-// A program file as the linker leaves it: MS-DOS header, PE headers (PE32,
-// 16 data directories), one section of raw data, nothing after it.
-constexpr size_t kPeOffset = 0x40;
-constexpr size_t kOptionalHeader = kPeOffset + 4 + 20;
-constexpr size_t kOptionalHeaderSize = 96 + 16 * 8;
-constexpr size_t kCertificateDirectory = kOptionalHeader + 96 + 4 * 8;
-constexpr size_t kSectionTable = kOptionalHeader + kOptionalHeaderSize;
-constexpr size_t kHeadersSize = 0x200;
-constexpr size_t kImageSize = 0x400;
-
-std::string ProgramImage() {
-    std::string image(kImageSize, '\0');
-    Patch16(image, 0, 0x5A4D);                               // e_magic "MZ"
-    Patch32(image, 0x3C, kPeOffset);                         // e_lfanew
-    Patch32(image, kPeOffset, 0x4550);                       // "PE\0\0"
-    Patch16(image, kPeOffset + 4 + 2, 1);                    // NumberOfSections
-    Patch16(image, kPeOffset + 4 + 16, kOptionalHeaderSize);  // SizeOfOptionalHeader
-    Patch16(image, kOptionalHeader, 0x10B);                  // Magic: PE32
-    Patch32(image, kOptionalHeader + 60, kHeadersSize);      // SizeOfHeaders
-    Patch32(image, kOptionalHeader + 92, 16);                // NumberOfRvaAndSizes
-    Patch32(image, kSectionTable + 16, kImageSize - kHeadersSize);  // SizeOfRawData
-    Patch32(image, kSectionTable + 20, kHeadersSize);               // PointerToRawData
-    return image;
-}
+using uztest::ProgramImage;
 
 // Counts what comes out; stops when told to.
 struct Counter final : launcher::Progress {

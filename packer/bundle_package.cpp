@@ -1,0 +1,38 @@
+#include "packer/bundle_package.h"
+
+#include "packer/bundle.h"
+#include "packer/findings.h"
+#include "packer/pack_error.h"
+#include "packer/package_check.h"
+#include "packer/text.h"
+
+namespace packer {
+
+int RunBundle(const BundleOptions& o, Host& host, std::ostream& out, std::ostream& err) {
+    const std::vector<Finding> refusals = CheckSingleFilePlan(
+        o.singleFile, "FILE.exe",
+        {{o.packageDir, "PACKAGEDIR", "single-file-inside-packagedir", "it would ship with the package folder"}}, {});
+    const std::string notWritten = "setup-pack: " + QuotedPath(o.singleFile.output) + " not written";
+    if (!refusals.empty()) {
+        for (const Finding& refusal : refusals) err << Format(refusal) << "\n";
+        err << notWritten << "\n";
+        return kExitErrors;
+    }
+    const std::vector<Finding> findings = CheckPackage(o.packageDir, host, o.codePage);
+    for (const Finding& finding : findings) out << Format(finding) << "\n";
+    if (HasErrors(findings, o.strict)) {
+        err << notWritten << ": the package has errors\n";
+        return kExitErrors;
+    }
+    try {
+        WriteSingleFile(o.singleFile.launcher, o.packageDir, o.singleFile.output, host,
+                        {o.sign ? &*o.sign : nullptr, false});
+    } catch (const PackError& e) {
+        err << "setup-pack: error: " << e.what() << "\n" << notWritten << "\n";
+        return e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo;
+    }
+    out << "setup-pack: single file " << PathText(o.singleFile.output) << (o.sign ? " written and signed\n" : " written\n");
+    return ExitCodeOf(findings, o.strict);
+}
+
+}  // namespace packer
