@@ -1,8 +1,10 @@
 #include "packer/bundle.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -21,6 +23,7 @@
 #include "packer/write_archive.h"
 #include "unzip32/byte_reader.h"
 #include "unzip32/central_directory.h"
+#include "unzip32/os.h"
 
 namespace packer {
 
@@ -92,28 +95,53 @@ std::vector<AppEntry> PackageFiles(const fs::path& packageDir, const std::string
 // Our archive writer counts offsets from the archive's start. In the single
 // file they count from the file's start, as in any self-extracting archive:
 // readers that do not look for bytes before an archive then read it too
-// (Info-ZIP's unzip warns about them).
-void CountOffsetsFromFileStart(std::string& archive, uint64_t before) {
-    uz::MemoryInput input(archive);
+// (Info-ZIP's unzip warns about them). Only the directory and the end record
+// hold offsets; they are read from the archive file and patched in memory,
+// while the entries' data, which may be large, is copied as it is.
+struct ArchiveTail {
+    uint64_t directoryOffset = 0;  // where the tail starts in the archive
+    std::string bytes;             // the directory and the end record
+};
+
+ArchiveTail TailCountedFromFileStart(uz::ArchiveInput& archive, uint64_t before) {
     uz::ArchiveIndex index;
-    if (uz::ReadCentralDirectory(input, index).error != uz::DirectoryError::None || index.prefixSize != 0)
+    if (uz::ReadCentralDirectory(archive, index).error != uz::DirectoryError::None || index.prefixSize != 0)
         throw PackError("the archive just written cannot be read back");
-    const auto patch = [&archive, before](size_t at, uint64_t offset) {
+    ArchiveTail tail;
+    tail.directoryOffset = index.directoryOffset;
+    // The directory was read whole above, so it and the end record lie within the file.
+    tail.bytes.resize(static_cast<size_t>(archive.size() - index.directoryOffset));
+    if (!archive.readExact(index.directoryOffset, reinterpret_cast<uint8_t*>(tail.bytes.data()), tail.bytes.size()))
+        throw PackError("the archive just written cannot be read back");
+    std::string& bytes = tail.bytes;
+    const auto patch = [&bytes, before](size_t at, uint64_t offset) {
         if (offset + before > std::numeric_limits<uint32_t>::max())
             throw PackError("the single file grows past 4 GiB, which its archive cannot hold without Zip64");
         const auto value = static_cast<uint32_t>(offset + before);
-        for (size_t i = 0; i < 4; ++i) archive[at + i] = static_cast<char>(value >> (8 * i));
+        for (size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
     };
-    // The directory was read whole above: every record lies within the bytes.
-    size_t record = static_cast<size_t>(index.directoryOffset);
+    size_t record = 0;
     for (const uz::Entry& entry : index.entries) {
-        uz::ByteReader lengths(std::string_view(archive).substr(record + uz::zip::kCentralNameLengthOffset, 6));
+        uz::ByteReader lengths(std::string_view(bytes).substr(record + uz::zip::kCentralNameLengthOffset, 6));
         const size_t variable = size_t{lengths.u16()} + lengths.u16() + lengths.u16();
         patch(record + uz::zip::kCentralLocalHeaderOffsetOffset, entry.localHeaderOffset);
         record += uz::zip::kCentralHeaderSize + variable;
     }
     // Our writer leaves no archive comment: the end record closes the archive.
-    patch(archive.size() - uz::zip::kEndOfDirSize + uz::zip::kEndDirectoryOffsetOffset, index.directoryOffset);
+    patch(bytes.size() - uz::zip::kEndOfDirSize + uz::zip::kEndDirectoryOffsetOffset, index.directoryOffset);
+    return tail;
+}
+
+// Copies `size` bytes of `from`, starting at its start, to `out`.
+void CopyBytes(uz::ArchiveInput& from, uint64_t size, std::ofstream& out, const fs::path& source) {
+    std::string buffer(1 << 20, '\0');
+    for (uint64_t done = 0; done < size;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done));
+        if (!from.readExact(done, reinterpret_cast<uint8_t*>(buffer.data()), n))
+            throw PackError("cannot read " + QuotedPath(source));
+        out.write(buffer.data(), static_cast<std::streamsize>(n));
+        done += n;
+    }
 }
 
 }  // namespace
@@ -146,22 +174,26 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
 
     TemporaryPath archive(fs::path(output) += ".payload");
     WriteArchive(files, archive.path());
-    std::string payload = ReadWhole(archive.path());
+    std::unique_ptr<uz::ArchiveInput> payload;
+    if (const uz::os::Status opened = uz::os::OpenArchive(archive.path().native(), payload); !opened.ok())
+        throw PackError("cannot read " + QuotedPath(archive.path()) + ": " + uz::os::Describe(opened));
 
     // Zeros before the archive make the file end on the boundary a signature
     // starts at: a signing tool then appends it right after the archive's end
     // record, and the end record stays the last thing before the signature.
-    const uint64_t end = image.size() + payload.size();
+    const uint64_t end = image.size() + payload->size();
     const std::string padding((launcher::pe::kCertificateAlignment - end % launcher::pe::kCertificateAlignment) %
                                   launcher::pe::kCertificateAlignment,
                               '\0');
-    CountOffsetsFromFileStart(payload, image.size() + padding.size());
+    const ArchiveTail tail = TailCountedFromFileStart(*payload, image.size() + padding.size());
     // The extension stays: some signing tools tell the kind of file by it.
     TemporaryPath written(output.parent_path() / (output.stem().native() + fs::path(".part").native() +
                                                   output.extension().native()));
     {
         std::ofstream out(written.path(), std::ios::binary | std::ios::trunc);
-        out << image << padding << payload;
+        out << image << padding;
+        CopyBytes(*payload, tail.directoryOffset, out, archive.path());
+        out << tail.bytes;
         out.close();
         if (!out) throw PackError("cannot write " + QuotedPath(written.path()));
     }
