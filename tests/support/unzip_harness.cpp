@@ -58,13 +58,17 @@ std::string Utf8(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+// `item` below `root` (as a walk of it gives it), relative to it.
+fs::path Below(const fs::path& item, const fs::path& root) { return item.native().substr(root.native().size() + 1); }
+
 // Relative path -> content of everything below `root` (see Tree), and with
 // `detailed` the permissions of each file and folder and the time of each file.
-std::map<std::string, std::string> Walk(const fs::path& root, bool detailed) {
+std::map<std::string, std::string> Walk(const fs::path& given, bool detailed) {
+    const fs::path root = LongForm(given);
     std::map<std::string, std::string> tree;
     if (!fs::exists(root)) return tree;
     for (const auto& item : fs::recursive_directory_iterator(root)) {
-        const std::string relative = Utf8(item.path().lexically_relative(root));
+        const std::string relative = Utf8(Below(item.path(), root));
         if (item.is_symlink()) {
             tree[relative] = "-> " + fs::read_symlink(item.path()).string();
             continue;
@@ -79,27 +83,27 @@ std::map<std::string, std::string> Walk(const fs::path& root, bool detailed) {
     return tree;
 }
 
-// Copies `from` to `to` (not there yet): links as links, and the
-// permissions and times of files and folders as they are.
+// Copies `from` to `to` (not there yet): links as links, the permissions of
+// files and folders and the times of files as they are.
 void CopyTree(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     for (const auto& item : fs::recursive_directory_iterator(from)) {
         if (item.is_symlink()) continue;
-        const fs::path copy = to / item.path().lexically_relative(from);
+        const fs::path copy = to / Below(item.path(), from);
         fs::permissions(copy, item.status().permissions());
-        fs::last_write_time(copy, item.last_write_time());
+        if (!item.is_directory()) fs::last_write_time(copy, item.last_write_time());
     }
 }
 
 // A folder as it was, to be put back after a run.
 class Snapshot {
 public:
-    explicit Snapshot(const fs::path& folder) : folder_(folder), existed_(fs::exists(folder)) {
-        if (existed_) CopyTree(folder_, copy_ / "tree");
+    explicit Snapshot(const fs::path& folder) : folder_(LongForm(folder)), existed_(fs::exists(folder_)) {
+        if (existed_) CopyTree(folder_, LongForm(copy_ / "tree"));
     }
     void restore() const {
         fs::remove_all(folder_);
-        if (existed_) CopyTree(copy_ / "tree", folder_);
+        if (existed_) CopyTree(LongForm(copy_ / "tree"), folder_);
     }
 
 private:

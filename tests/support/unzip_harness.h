@@ -34,6 +34,8 @@ const Entries& OneThreadLibrary();
 
 // A path as the library takes it: text in the system's ANSI code page.
 std::string LibraryText(const fs::path& path);
+// A path the file system functions take whatever its length (Windows: \\?\).
+fs::path LongForm(const fs::path& path);
 
 struct Listed {
     int32_t size;

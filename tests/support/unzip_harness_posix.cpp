@@ -37,5 +37,6 @@ const Entries& OneThreadLibrary() {
 }
 
 std::string LibraryText(const fs::path& path) { return path.string(); }
+fs::path LongForm(const fs::path& path) { return path; }
 
 }  // namespace uztest

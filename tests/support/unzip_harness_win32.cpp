@@ -49,4 +49,9 @@ std::string LibraryText(const fs::path& path) {
     return out;
 }
 
+fs::path LongForm(const fs::path& path) {
+    fs::path full = fs::absolute(path);
+    return L"\\\\?\\" + full.make_preferred().wstring();
+}
+
 }  // namespace uztest
