@@ -21,6 +21,8 @@ bench_scratch
 
 python3 - "$work" "$runs" "$scratch" "$scratch_kind" <<'PY'
 import os, shutil, statistics, subprocess, sys, time
+sys.path.insert(0, 'bench')
+from turns import take_turns
 work, runs, out, out_kind = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
 ours = os.path.join(work, 'uzbench')
 tools = {
@@ -32,37 +34,24 @@ tools = {
 }
 tools = {name: make for name, make in tools.items() if shutil.which(make('x', 'y')[0])}
 peers = [name for name in ('bsdtar', '7z') if name in tools]
-def load():
-    return ' '.join(f'{v:.2f}' for v in os.getloadavg())
-def measure(cmd, dest):
-    os.makedirs(dest)
-    subprocess.run(['sync'])
+def measure(make, archive, folder):
     stats = os.path.join(work, 'time.txt')
     # GNU time reports the tool's own peak resident set; a child forked
     # straight from python3 would carry python's size in its figure.
     start = time.perf_counter()
-    subprocess.run(['/usr/bin/time', '-o', stats, '-f', '%M'] + cmd, stdout=subprocess.DEVNULL, check=True)
+    subprocess.run(['/usr/bin/time', '-o', stats, '-f', '%M'] + make(archive, folder), stdout=subprocess.DEVNULL,
+                   check=True)
     wall = time.perf_counter() - start
     with open(stats) as f:
         return wall, int(f.read().split()[-1]) / 1024.0
-print(f'{os.cpu_count()} cores; load {load()} at the start; {runs} rounds, the tools taking turns; '
-      f'extracting into {out_kind}')
-for corpus in ('many.zip', 'large.zip'):
-    archive = os.path.join(work, 'corpus', corpus)
-    print(f'\n{corpus} ({os.path.getsize(archive) / 2**20:.0f} MiB)')
-    results = {name: [] for name in tools}
-    for round in range(runs):
-        for index, (name, make) in enumerate(tools.items()):
-            dest = os.path.join(out, f'{corpus}-{round}-{index}')
-            results[name].append(measure(make(archive, dest), dest))
+for corpus, archive, results in take_turns(work, out, out_kind, runs, tools, measure):
     print(f'  {"tool":<18} {"best s":>7} {"median s":>9} {"peak MiB":>9}')
     for name, rows in results.items():
         best = min(rows)
         print(f'  {name:<18} {best[0]:7.2f} {statistics.median(r[0] for r in rows):9.2f} {best[1]:9.1f}')
-    if peers:
-        for label, pick in (('best', min), ('median', statistics.median)):
+    for label, pick in (('best', min), ('median', statistics.median)):
+        if peers:
             ours_s = pick(r[0] for r in results['unzip32 (ours)'])
             fastest = min(pick(r[0] for r in results[p]) for p in peers)
             print(f'  ours / faster of {" and ".join(peers)} ({label}): {ours_s / fastest:.2f}')
-print(f'\nload {load()} at the end')
 PY

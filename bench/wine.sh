@@ -26,30 +26,20 @@ trap 'wine_env_stop; rm -rf "$WINEPREFIX"; bench_scratch_drop' EXIT
 
 python3 - "$work" "$runs" "$scratch" "$scratch_kind" <<'PY'
 import os, statistics, subprocess, sys
+sys.path.insert(0, 'bench')
+from turns import take_turns
 work, runs, out, out_kind = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
 variants = {'unzip32.dll': 'pipeline', 'one-thread build': 'one-thread'}
 def windows(path):
     return 'Z:' + path.replace('/', '\\')
-def load():
-    return ' '.join(f'{v:.2f}' for v in os.getloadavg())
-print(f'{os.cpu_count()} cores; load {load()} at the start; {runs} rounds, taking turns; '
-      f'extracting into {out_kind}')
-for corpus in ('many.zip', 'large.zip'):
-    archive = os.path.join(work, 'corpus', corpus)
-    print(f'\n{corpus} ({os.path.getsize(archive) / 2**20:.0f} MiB)')
-    results = {name: [] for name in variants}
-    for round in range(runs):
-        for index, (name, folder) in enumerate(variants.items()):
-            dest = os.path.join(out, f'{corpus}-{round}-{index}')
-            os.makedirs(dest)
-            subprocess.run(['sync'])
-            ran = subprocess.run(['wine', os.path.join(work, 'wine', folder, 'uzbench.exe'), windows(archive),
-                                  windows(dest), '--time'], capture_output=True, text=True, check=True)
-            results[name].append(float(ran.stdout.split()[-1]))
+def measure(folder, archive, dest):
+    ran = subprocess.run(['wine', os.path.join(work, 'wine', folder, 'uzbench.exe'), windows(archive), windows(dest),
+                          '--time'], capture_output=True, text=True, check=True)
+    return float(ran.stdout.split()[-1])
+for corpus, archive, results in take_turns(work, out, out_kind, runs, variants, measure):
     print(f'  {"library":<18} {"best s":>7} {"median s":>9}')
     for name, times in results.items():
         print(f'  {name:<18} {min(times):7.2f} {statistics.median(times):9.2f}')
     best = [min(times) for times in results.values()]
     print(f'  pipeline / one thread (best): {best[0] / best[1]:.2f}')
-print(f'\nload {load()} at the end')
 PY
