@@ -156,8 +156,8 @@ int32_t ExtractMode::write(size_t position, const Entry& entry, Placement& place
         // the calling thread alone would meet.
         pipeline_->restart(position);
     }
-    return commit(ProduceFile(step_.input(), step_.reader(), entry, data, place.folder, run_, entry.size >= kOverlapFrom),
-                  place, data);
+    const bool overlap = entry.size >= kOverlapFrom;
+    return commit(ProduceFile(step_.input(), step_.reader(), entry, data, place.folder, run_, overlap), place, data);
 }
 
 int32_t ExtractMode::decide(const Entry& entry, std::optional<Placement>& out) {

@@ -145,7 +145,8 @@ void Pipeline::work() {
         for (;;) {
             auto slot = slots_.end();
             queued_.wait(lock, [&] {
-                slot = std::find_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.state == State::Queued; });
+                slot = std::find_if(slots_.begin(), slots_.end(),
+                                    [](const Slot& s) { return s.state == State::Queued; });
                 return stopping_ || slot != slots_.end();
             });
             if (stopping_) return;
