@@ -33,6 +33,9 @@ else()
         target_compile_options(installer_build_options INTERFACE
             -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
         target_link_options(installer_build_options INTERFACE -fsanitize=address,undefined)
+    elseif(INSTALLER_TSAN)
+        target_compile_options(installer_build_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+        target_link_options(installer_build_options INTERFACE -fsanitize=thread)
     elseif(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
         # Checked string and memory calls need optimisation, and the
         # sanitizers check the same calls their own way.

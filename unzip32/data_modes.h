@@ -1,8 +1,14 @@
 // The modes that read entries without writing files: testing checks each
 // entry's data and sends it nowhere; printing sends it to the print callback.
+// Testing may check entries on worker threads ahead of their turn
+// (pipeline.h); what it reports comes in archive order all the same.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "entry_step.h"
+#include "pipeline.h"
 
 namespace uz {
 
@@ -18,14 +24,23 @@ protected:
 
 class TestMode final : public DataMode {
 public:
-    using DataMode::DataMode;
-    int32_t entry(const Entry& entry, const EntrySpan& span) override;
+    // `ahead`: the run's entries when workers are to check them ahead of their turn.
+    TestMode(RunContext& run, EntryStep& step, const std::vector<Selected>* ahead);
+    int32_t entry(size_t position, const Entry& entry, const EntrySpan& span) override;
+
+private:
+    // Workers' part (pipeline.h).
+    bool handOut(const Entry& entry, const EntrySpan& span, os::Path& folder) override;
+    std::optional<Produced> produce(ArchiveInput& input, EntryReader& reader, const Entry& entry, uint64_t limit,
+                                    const os::Path& folder) const override;
+
+    std::unique_ptr<Pipeline> pipeline_;
 };
 
 class PrintMode final : public DataMode {
 public:
     using DataMode::DataMode;
-    int32_t entry(const Entry& entry, const EntrySpan& span) override;
+    int32_t entry(size_t position, const Entry& entry, const EntrySpan& span) override;
 };
 
 }  // namespace uz

@@ -76,6 +76,25 @@ DestinationTree::Folders DestinationTree::makeFolders(const std::vector<std::str
     return Folders::Ready;
 }
 
+os::Path DestinationTree::keptFolder(const std::vector<std::string>& components, size_t count) const {
+    os::Path folder = root_;
+    std::string relative;
+    for (size_t i = 0; i < count; ++i) {
+        relative += components[i];
+        relative += '/';
+        const auto known = knownFolders_.find(relative);
+        if (known == knownFolders_.end() || known->second > 0) break;
+        folder = os::Join(folder, components[i]);
+    }
+    return folder;
+}
+
+os::Path DestinationTree::below(const std::vector<std::string>& components) const {
+    os::Path path = root_;
+    for (const std::string& component : components) path = os::Join(path, component);
+    return path;
+}
+
 void DestinationTree::release(FolderClaim& claim) {
     for (auto it = claim.folders_.rbegin(); it != claim.folders_.rend(); ++it) {
         const auto held = knownFolders_.find(it->relative);

@@ -18,7 +18,8 @@
 // as a file would: a later entry of the same name sees it as the file there,
 // and replaces it when that entry is put in place.
 //
-// Used on the calling thread only.
+// Used on the calling thread only. Output files made ahead of their entry's
+// turn (pipeline.h) go into keptFolder(), which nothing can remove any more.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +66,13 @@ public:
     // reported as a warning for `entryName`. DiskFull: reported; the run ends.
     Folders makeFolders(const std::vector<std::string>& components, size_t count, os::Path& folder,
                         const std::string& entryName, FolderClaim& claim);
+
+    // The deepest of the folders the first `count` of `components` name that
+    // is known to stay (something is in place in it, or it was there before);
+    // the destination when none is. Makes and checks nothing.
+    os::Path keptFolder(const std::vector<std::string>& components, size_t count) const;
+    // The path `components` name below the destination, whatever exists.
+    os::Path below(const std::vector<std::string>& components) const;
 
     void setFolderLater(os::Path folder, int64_t mtime, int mode);
     struct Link {

@@ -28,6 +28,21 @@ std::string EntryStep::unsupportedReason(const Entry& e) const {
     return {};
 }
 
+bool EntryStep::plainData(const Entry& entry, const EntrySpan& span) const {
+    return !(entry.isDirectory() && !entry.isSymlink()) && !span.duplicate && !entry.encrypted() &&
+           unsupportedReason(entry).empty();
+}
+
+std::optional<EntryData> LocatePlainData(ArchiveInput& input, const Entry& entry, uint64_t limit) {
+    LocalHeader local;
+    std::string problem;
+    if (!ReadLocalHeader(input, entry, limit, local, problem)) return std::nullopt;
+    EntryData data;
+    data.offset = local.dataOffset;
+    data.storedSize = entry.compressedSize;
+    return data;
+}
+
 std::optional<EntryData> EntryStep::open(const Entry& entry, uint64_t limit) {
     LocalHeader local;
     std::string problem;

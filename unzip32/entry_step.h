@@ -16,6 +16,8 @@
 #include "options.h"
 #include "outcome.h"
 #include "password_flow.h"
+#include "pipeline.h"
+#include "run_settings.h"
 #include "zip_crypto.h"
 
 namespace uz {
@@ -25,6 +27,7 @@ struct RunContext {
     const Callbacks& callbacks;
     Reporter& reporter;
     Outcome& outcome;
+    const RunSettings& settings;
 
     // Per-entry progress: shown at MessageLevel 0, and at 1 too with Verbose.
     MessageClass info() const { return options.verbose ? MessageClass::Notice : MessageClass::Info; }
@@ -35,15 +38,24 @@ struct RunContext {
     }
 };
 
-// What one mode does with each selected entry, in directory order.
-class ModeHandler {
+// What one mode does with each selected entry, in directory order. A mode
+// that lets workers make entries ahead of their turn (pipeline.h) overrides
+// handOut() and produce(); the others hand out nothing.
+class ModeHandler : public AheadWork {
 public:
     virtual ~ModeHandler() = default;
-    // A non-zero result ends the run with that code.
-    virtual int32_t entry(const Entry& entry, const EntrySpan& span) = 0;
+    // The entry at `position` among the selected ones. A non-zero result ends
+    // the run with that code.
+    virtual int32_t entry(size_t position, const Entry& entry, const EntrySpan& span) = 0;
     // After the last entry (`complete`) or before the run ends early. A
     // non-zero result ends the run with that code.
     virtual int32_t finish(bool complete) = 0;
+
+    bool handOut(const Entry&, const EntrySpan&, os::Path&) override { return false; }
+    std::optional<Produced> produce(ArchiveInput&, EntryReader&, const Entry&, uint64_t,
+                                    const os::Path&) const override {
+        return std::nullopt;
+    }
 };
 
 // Where an entry's stored bytes are and the keys to them: plain data, found
@@ -54,6 +66,11 @@ struct EntryData {
     uint64_t storedSize = 0;  // without the encryption header
     std::optional<ZipCrypto> keys;  // for an encrypted entry, ready for its first byte
 };
+
+// Where an unencrypted entry's stored bytes are, from its local header
+// (limited by `limit`); nothing when the header is wrong. Any thread: reports
+// nothing (EntryStep::open() reports the same failure in its turn).
+std::optional<EntryData> LocatePlainData(ArchiveInput& input, const Entry& entry, uint64_t limit);
 
 class EntryStep {
 public:
@@ -69,6 +86,12 @@ public:
     std::optional<EntryData> open(const Entry& entry, uint64_t limit);
     // Both, for the modes that decide nothing in between.
     std::optional<EntryData> admitAndOpen(const Entry& entry, const EntrySpan& span);
+    // Whether admit() would take the entry as data, reporting nothing, and it
+    // needs no password: what another thread may read without asking.
+    bool plainData(const Entry& entry, const EntrySpan& span) const;
+
+    ArchiveInput& input() { return input_; }
+    EntryReader& reader() { return reader_; }
 
     DataOutcome read(const Entry& entry, EntryData& data, OutputStage& stage);
     DataOutcome read(const Entry& entry, EntryData& data, EntrySink& sink);

@@ -1,7 +1,6 @@
 #include "extraction.h"
 
 #include <optional>
-#include <system_error>
 
 #include "sinks.h"
 #include "temporary_names.h"
@@ -57,17 +56,48 @@ std::string FailureText(OutputStep step, const std::string& shown) {
     }
 }
 
+// The entry's data into a new file in `folder`, on any thread: calls back
+// nothing, prints nothing. `overlap`: written on a second thread while this
+// one inflates, which pays for large entries only.
+Produced ProduceFile(ArchiveInput& input, EntryReader& reader, const Entry& entry, EntryData& data,
+                     const os::Path& folder, const RunContext& run, bool overlap) {
+    Produced out;
+    out.folder = folder;
+    out.status = run.settings.createOutput(folder, out.file);
+    if (!out.status.ok()) {
+        out.failedAt = OutputStep::Create;
+        return out;
+    }
+    FileSink sink(*out.file, run.options.convertLineEnds, (entry.internalAttributes & zip::kInternalText) != 0);
+    ZipCrypto* keys = data.keys ? &*data.keys : nullptr;
+    std::optional<WriterThread> writer;
+    if (overlap) writer.emplace(sink);
+    if (writer && !writer->running()) writer.reset();  // no thread to be had: written on this one
+    out.data = writer ? reader.read(input, entry, data.offset, data.storedSize, keys, *writer)
+                      : reader.read(input, entry, data.offset, data.storedSize, keys, sink);
+    writer.reset();
+    if (out.data.error == DataError::None && !sink.finish()) out.data.error = DataError::SinkFailed;
+    if (out.data.error == DataError::SinkFailed) {
+        out.failedAt = OutputStep::Write;
+        out.status = sink.status();
+    }
+    if (out.data.error != DataError::None) out.file.reset();  // removes the partial file
+    return out;
+}
+
 }  // namespace
 
-ExtractMode::ExtractMode(RunContext& run, EntryStep& step, os::Path root)
+ExtractMode::ExtractMode(RunContext& run, EntryStep& step, os::Path root, const std::vector<Selected>* ahead)
     : run_(run), step_(step), policy_(run.options, run.callbacks.replace), tree_(run, std::move(root)),
       umask_(os::Umask()) {
     rules_.windows = os::WindowsNameRules();
     rules_.spaceToUnderscore = run.options.spaceToUnderscore;
     rules_.flatten = !run.options.honorDirectories;
+    if (ahead) pipeline_ = Pipeline::Start(step.input(), *this, *ahead, run.settings);
 }
 
-int32_t ExtractMode::entry(const Entry& entry, const EntrySpan& span) {
+int32_t ExtractMode::entry(size_t position, const Entry& entry, const EntrySpan& span) {
+    if (pipeline_) pipeline_->advance(position);
     switch (step_.admit(entry, span.duplicate)) {
     case EntryStep::Admission::Folder: return makeFolderEntry(entry);
     case EntryStep::Admission::Skipped: return UZ_OK;
@@ -80,10 +110,55 @@ int32_t ExtractMode::entry(const Entry& entry, const EntrySpan& span) {
     if (entry.isSymlink()) return link(entry, *place, *data);
     const std::string verb = entry.method == zip::kMethodStored ? " extracting: " : "  inflating: ";
     run_.reporter.message(run_.info(), verb + place->shownName);
-    return commit(produce(entry, *data, place->folder), *place, *data);
+    return write(position, entry, *place, *data);
 }
 
-int32_t ExtractMode::finish(bool) { return tree_.finish(); }
+int32_t ExtractMode::finish(bool) {
+    // Nothing made ahead may stay: a file dropped later would change a folder's time again.
+    pipeline_.reset();
+    return tree_.finish();
+}
+
+bool ExtractMode::handOut(const Entry& entry, const EntrySpan& span, os::Path& folder) {
+    if (!step_.plainData(entry, span) || entry.isSymlink()) return false;
+    const SafePath path = SanitizePath(entry.name, rules_);
+    if (!Refusal(path).empty()) return false;
+    // A file that stands at the target matters only when the options may keep
+    // it, and one that needs the replace callback waits for its turn.
+    if (!policy_.writesOverAnything() &&
+        policy_.settle(os::Inspect(tree_.below(path.components)), EntryTime(entry), !entry.mtime) != Verdict::Write)
+        return false;
+    folder = tree_.keptFolder(path.components, path.components.size() - 1);
+    return true;
+}
+
+std::optional<Produced> ExtractMode::produce(ArchiveInput& input, EntryReader& reader, const Entry& entry,
+                                             uint64_t limit, const os::Path& folder) const {
+    std::optional<EntryData> data = LocatePlainData(input, entry, limit);
+    if (!data) return std::nullopt;
+    return ProduceFile(input, reader, entry, *data, folder, run_, false);
+}
+
+int32_t ExtractMode::write(size_t position, const Entry& entry, Placement& place, EntryData& data) {
+    if (std::optional<Produced> early = pipeline_ ? pipeline_->take(position) : std::nullopt) {
+        if (early->failedAt == OutputStep::None) {
+            if (early->folder == place.folder || early->data.error != DataError::None)
+                return commit(std::move(*early), place, data);
+            // Made in a folder above its own, before that existed.
+            if (early->file->commit(place.target, place.mtime, place.mode).ok()) {
+                placed(place);
+                return UZ_OK;
+            }
+        }
+        // Its output failed, or it could not be put in place from where it was
+        // made: made again as on one thread, with nothing made ahead of it
+        // taking room on the disk, so that the failure reported is the one
+        // the calling thread alone would meet.
+        pipeline_->restart(position);
+    }
+    const bool overlap = entry.size >= kOverlapFrom;
+    return commit(ProduceFile(step_.input(), step_.reader(), entry, data, place.folder, run_, overlap), place, data);
+}
 
 int32_t ExtractMode::decide(const Entry& entry, std::optional<Placement>& out) {
     SafePath path = SanitizePath(entry.name, rules_);
@@ -124,39 +199,6 @@ int32_t ExtractMode::decide(const Entry& entry, std::optional<Placement>& out) {
     place.components = std::move(path.components);
     out.emplace(std::move(place));
     return UZ_OK;
-}
-
-Produced ExtractMode::produce(const Entry& entry, EntryData& data, const os::Path& folder) {
-    Produced out;
-    out.status = os::CreateOutputFile(folder, out.file);
-    if (!out.status.ok()) {
-        out.failedAt = OutputStep::Create;
-        return out;
-    }
-    FileSink sink(*out.file, run_.options.convertLineEnds, (entry.internalAttributes & zip::kInternalText) != 0);
-    out.data = readInto(entry, data, sink);
-    if (out.data.error == DataError::None && !sink.finish()) out.data.error = DataError::SinkFailed;
-    if (out.data.error == DataError::SinkFailed) {
-        out.failedAt = OutputStep::Write;
-        out.status = sink.status();
-    }
-    if (out.data.error != DataError::None) out.file.reset();  // removes the partial file
-    return out;
-}
-
-DataOutcome ExtractMode::readInto(const Entry& entry, EntryData& data, FileSink& sink) {
-    // Large entries are written on a second thread while this one inflates;
-    // for small ones starting it would cost more than it saves.
-    if (entry.size >= kOverlapFrom) {
-        std::optional<WriterThread> writer;
-        try {
-            writer.emplace(sink);
-        } catch (const std::system_error&) {
-            // No thread to be had: written on this one.
-        }
-        if (writer) return step_.read(entry, data, *writer);
-    }
-    return step_.read(entry, data, sink);
 }
 
 int32_t ExtractMode::commit(Produced produced, Placement& place, const EntryData& data) {
@@ -203,7 +245,7 @@ int32_t ExtractMode::link(const Entry& entry, Placement& place, EntryData& data)
     }
     // Without links the entry becomes a small file that holds the target.
     std::unique_ptr<os::OutputFile> file;
-    os::Status s = os::CreateOutputFile(place.folder, file);
+    os::Status s = run_.settings.createOutput(place.folder, file);
     if (s.ok()) s = file->write(reinterpret_cast<const uint8_t*>(target.data()), target.size());
     if (s.ok()) s = file->commit(place.target, place.mtime, -1);
     if (!s.ok()) return outputFailed(OutputStep::LinkFile, s, place.shownName);

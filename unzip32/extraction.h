@@ -4,6 +4,7 @@
 //    the entry goes, whether it may go there, its folders made (Placement);
 //  - produce, which calls back nothing and prints nothing: its data read,
 //    checked and written to a temporary file beside the target (Produced);
+//    a worker thread may have done it ahead of the entry's turn (pipeline.h);
 //  - commit, on the calling thread: the file renamed over its target, and
 //    what happened reported.
 // Folder entries are made as they come; links and the times and modes of
@@ -22,10 +23,9 @@
 #include "os.h"
 #include "overwrite_policy.h"
 #include "path_sanitizer.h"
+#include "pipeline.h"
 
 namespace uz {
-
-class FileSink;
 
 // Where a file entry goes; its folder exists, held by `folders` until the
 // file is in place.
@@ -39,31 +39,25 @@ struct Placement {
     FolderClaim folders;
 };
 
-// Where writing an entry's output failed, which names it in the message.
-enum class OutputStep { None, Create, Write, Commit, LinkFile };
-
-// An entry's data in a temporary file beside its target, every byte checked;
-// or why not.
-struct Produced {
-    std::unique_ptr<os::OutputFile> file;    // complete; removed unless committed
-    OutputStep failedAt = OutputStep::None;  // the output failed there with `status`
-    os::Status status;
-    DataOutcome data;                        // the data failed; nothing was left behind
-};
-
 class ExtractMode final : public ModeHandler {
 public:
-    // `root`: the destination, made already.
-    ExtractMode(RunContext& run, EntryStep& step, os::Path root);
-    int32_t entry(const Entry& entry, const EntrySpan& span) override;
+    // `root`: the destination, made already. `ahead`: the run's entries when
+    // workers are to make them ahead of their turn.
+    ExtractMode(RunContext& run, EntryStep& step, os::Path root, const std::vector<Selected>* ahead);
+    int32_t entry(size_t position, const Entry& entry, const EntrySpan& span) override;
     int32_t finish(bool complete) override;
 
 private:
+    // Workers' part (pipeline.h).
+    bool handOut(const Entry& entry, const EntrySpan& span, os::Path& folder) override;
+    std::optional<Produced> produce(ArchiveInput& input, EntryReader& reader, const Entry& entry, uint64_t limit,
+                                    const os::Path& folder) const override;
+
     // Gives the placement, or none when the entry is skipped (reported); a
     // non-zero result ends the run.
     int32_t decide(const Entry& entry, std::optional<Placement>& place);
-    Produced produce(const Entry& entry, EntryData& data, const os::Path& folder);
-    DataOutcome readInto(const Entry& entry, EntryData& data, FileSink& sink);
+    // Produces the entry (or takes what a worker made of it) and commits it.
+    int32_t write(size_t position, const Entry& entry, Placement& place, EntryData& data);
     int32_t commit(Produced produced, Placement& place, const EntryData& data);
     int32_t link(const Entry& entry, Placement& place, EntryData& data);
     void placed(Placement& place);  // the entry is in place
@@ -76,6 +70,7 @@ private:
     PathRules rules_;
     DestinationTree tree_;
     uint32_t umask_;
+    std::unique_ptr<Pipeline> pipeline_;  // last: its workers use what is above
 };
 
 }  // namespace uz

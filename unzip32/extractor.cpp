@@ -14,10 +14,10 @@
 namespace uz {
 
 Extractor::Extractor(Options options, Callbacks callbacks, std::vector<std::string> include,
-                     std::vector<std::string> exclude)
+                     std::vector<std::string> exclude, RunSettings settings)
     : options_(std::move(options)), callbacks_(callbacks), reporter_(callbacks.print, options_.messageLevel),
       filter_(std::move(include), std::move(exclude), options_.caseSensitive),
-      passwords_(callbacks.password, reporter_) {}
+      passwords_(callbacks.password, reporter_), settings_(settings) {}
 
 int32_t Extractor::run() {
     const std::string displayName = os::AnsiToUtf8(options_.zipFile);
@@ -56,11 +56,17 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
                                                    ", which is not supported");
         return UZ_SEVERE_ERROR;
     }
-    RunContext context{options_, callbacks_, reporter_, outcome_};
+    RunContext context{options_, callbacks_, reporter_, outcome_, settings_};
     reporter_.message(context.info(), "Archive:  " + archiveName);
     if (options_.displayComment && !index.comment.empty()) {
         reporter_.requested(IsValidUtf8(index.comment) ? index.comment : Cp437ToUtf8(index.comment));
     }
+
+    const std::vector<EntrySpan> spans = MapEntrySpans(index);
+    std::vector<Selected> plan;
+    for (size_t i = 0; i < index.entries.size(); ++i)
+        if (filter_.selects(index.entries[i].name)) plan.push_back({&index.entries[i], &spans[i]});
+    const std::vector<Selected>* ahead = WorthThreads(plan, settings_) ? &plan : nullptr;
 
     EntryStep step(context, input, passwords_);
     std::unique_ptr<ModeHandler> mode;
@@ -74,18 +80,16 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
                                                        os::Describe(made));
             return made.kind == os::Status::DiskFull ? UZ_DISK_FULL : UZ_BAD_OPTIONS;
         }
-        mode = std::make_unique<ExtractMode>(context, step, std::move(root));
+        mode = std::make_unique<ExtractMode>(context, step, std::move(root), ahead);
         break;
     }
-    case Mode::Test: mode = std::make_unique<TestMode>(context, step); break;
+    case Mode::Test: mode = std::make_unique<TestMode>(context, step, ahead); break;
     case Mode::ToPrint: mode = std::make_unique<PrintMode>(context, step); break;
     case Mode::List: mode = std::make_unique<ListMode>(context); break;
     }
 
-    const std::vector<EntrySpan> spans = MapEntrySpans(index);
-    for (size_t i = 0; i < index.entries.size(); ++i) {
-        const Entry& entry = index.entries[i];
-        if (!filter_.selects(entry.name)) continue;
+    for (size_t position = 0; position < plan.size(); ++position) {
+        const Entry& entry = *plan[position].entry;
         outcome_.selected();
         if (callbacks_.service) {
             const std::string ansi = os::Utf8ToAnsi(entry.name);
@@ -95,7 +99,7 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
                 return UZ_STOPPED;
             }
         }
-        if (const int32_t fatal = mode->entry(entry, spans[i]); fatal != UZ_OK) {
+        if (const int32_t fatal = mode->entry(position, entry, *plan[position].span); fatal != UZ_OK) {
             static_cast<void>(mode->finish(false));
             return fatal;
         }

@@ -1,7 +1,8 @@
 // One run of Wiz_SingleEntryUnzip: reads the directory, selects entries by
 // the name lists and hands each to the handler of the run's mode (listing.h,
 // data_modes.h, extraction.h), turning what happened into messages and a
-// result code.
+// result code. Extracting and testing may use worker threads (pipeline.h)
+// as `settings` allow; they are started and joined within run().
 #pragma once
 
 #include <cstdint>
@@ -14,13 +15,14 @@
 #include "options.h"
 #include "outcome.h"
 #include "password_flow.h"
+#include "run_settings.h"
 
 namespace uz {
 
 class Extractor {
 public:
     Extractor(Options options, Callbacks callbacks, std::vector<std::string> include,
-              std::vector<std::string> exclude);
+              std::vector<std::string> exclude, RunSettings settings = DefaultRunSettings());
 
     int32_t run();  // on the archive file the options name
     int32_t run(ArchiveInput& input, const std::string& utf8ArchiveName);
@@ -32,6 +34,7 @@ private:
     NameFilter filter_;
     Outcome outcome_;
     PasswordFlow passwords_;
+    RunSettings settings_;
 };
 
 }  // namespace uz

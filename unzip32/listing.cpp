@@ -51,7 +51,7 @@ uint32_t Ratio(uint64_t size, uint64_t compressed) {
     return percent;
 }
 
-int32_t ListMode::entry(const Entry& e, const EntrySpan&) {
+int32_t ListMode::entry(size_t, const Entry& e, const EntrySpan&) {
     DosFields f = SplitDos(e.dosDate, e.dosTime);
     if (e.mtime && *e.mtime >= 0) {
         const os::LocalTime l = os::UnixToLocal(*e.mtime);

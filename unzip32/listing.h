@@ -13,7 +13,7 @@ namespace uz {
 class ListMode final : public ModeHandler {
 public:
     explicit ListMode(RunContext& run) : run_(run) {}
-    int32_t entry(const Entry& entry, const EntrySpan& span) override;
+    int32_t entry(size_t position, const Entry& entry, const EntrySpan& span) override;
     int32_t finish(bool complete) override;
 
 private:

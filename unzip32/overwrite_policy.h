@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "options.h"
@@ -21,6 +22,13 @@ public:
     // entryTime < 0: unknown. dosTimeOnly: the entry's time has 2-second steps.
     Verdict decide(const os::FileState& existing, int64_t entryTime, bool dosTimeOnly,
                    const std::string& utf8DisplayPath);
+    // The verdict as far as it can be given without asking; nothing when
+    // the replace callback would be asked.
+    std::optional<Verdict> settle(const os::FileState& existing, int64_t entryTime, bool dosTimeOnly) const;
+    // Whether every entry is written, whatever stands at its target.
+    bool writesOverAnything() const {
+        return options_.overwrite && !options_.freshen && !options_.update && !options_.prompt;
+    }
 
 private:
     const Options& options_;

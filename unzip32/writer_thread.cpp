@@ -7,19 +7,19 @@
 namespace uz {
 
 WriterThread::WriterThread(EntrySink& sink)
-    : sink_(sink), memory_(new uint8_t[kBuffers * kBufferSize]), thread_(&WriterThread::work, this) {}
+    : sink_(sink), memory_(new uint8_t[kBuffers * kBufferSize]), running_(thread_.start(&Work, this)) {}
 
 WriterThread::~WriterThread() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        os::Lock lock(mutex_);
         stopping_ = true;
     }
-    wake_writer_.notify_one();
+    wake_writer_.notifyOne();
     thread_.join();
 }
 
 OutputRoom WriterThread::room() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    os::Lock lock(mutex_);
     // The buffer after the last delivered one is free once the writer is done
     // with it (after a failure the writer only hands buffers back).
     wake_reader_.wait(lock, [&] { return delivered_ - written_ < kBuffers; });
@@ -28,18 +28,18 @@ OutputRoom WriterThread::room() {
 
 bool WriterThread::deliver(size_t n) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        os::Lock lock(mutex_);
         rethrowFailure();
         if (failed_) return false;
         sizes_[delivered_ % kBuffers] = n;
         ++delivered_;
     }
-    wake_writer_.notify_one();
+    wake_writer_.notifyOne();
     return true;
 }
 
 bool WriterThread::finish(uint32_t& crc) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    os::Lock lock(mutex_);
     wake_reader_.wait(lock, [&] { return written_ == delivered_; });
     rethrowFailure();
     crc = crc_;
@@ -52,7 +52,7 @@ void WriterThread::rethrowFailure() {
 
 void WriterThread::work() {
     uint32_t crc = 0;
-    std::unique_lock<std::mutex> lock(mutex_);
+    os::Lock lock(mutex_);
     for (;;) {
         wake_writer_.wait(lock, [&] { return stopping_ || written_ < delivered_; });
         if (stopping_) return;
@@ -77,7 +77,7 @@ void WriterThread::work() {
         crc_ = crc;
         if (!ok) failed_ = true;
         if (thrown) exception_ = thrown;
-        wake_reader_.notify_one();
+        wake_reader_.notifyOne();
     }
 }
 

@@ -6,13 +6,11 @@
 // returns; callbacks are never called from there.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <memory>
-#include <mutex>
-#include <thread>
 
+#include "os_threads.h"
 #include "output_stage.h"
 
 namespace uz {
@@ -22,8 +20,10 @@ public:
     static constexpr size_t kBuffers = 4;
     static constexpr size_t kBufferSize = 256 * 1024;
 
-    // Starts the thread (std::system_error when it cannot be made).
+    // Starts the thread; running() says whether the system gave one, and
+    // without it the stage must not be used.
     explicit WriterThread(EntrySink& sink);
+    bool running() const { return running_; }
     // Stops the thread, dropping output not yet written, and waits for it.
     ~WriterThread() override;
     WriterThread(const WriterThread&) = delete;
@@ -34,6 +34,7 @@ public:
     bool finish(uint32_t& crc) override;
 
 private:
+    static void Work(void* self) { static_cast<WriterThread*>(self)->work(); }
     void work();
     void rethrowFailure();  // with the lock held
 
@@ -42,8 +43,8 @@ private:
 
     // Buffers go round in order: the reader fills buffer (delivered_ %
     // kBuffers), the writer empties buffer (written_ % kBuffers).
-    std::mutex mutex_;
-    std::condition_variable wake_writer_, wake_reader_;
+    os::Mutex mutex_;
+    os::Condition wake_writer_, wake_reader_;
     size_t sizes_[kBuffers] = {};
     uint64_t delivered_ = 0, written_ = 0;
     uint32_t crc_ = 0;
@@ -51,7 +52,8 @@ private:
     bool stopping_ = false;
     std::exception_ptr exception_;  // thrown by the sink, rethrown on the reading thread
 
-    std::thread thread_;  // last: starts once everything above is ready
+    os::Thread thread_;  // last: starts once everything above is ready
+    bool running_;
 };
 
 }  // namespace uz

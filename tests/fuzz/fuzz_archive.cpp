@@ -1,5 +1,6 @@
 // libFuzzer target over the archive reader: every input is listed, tested and
-// extracted (from memory) into a scratch folder. Beyond the sanitizers, one
+// extracted (from memory) into a scratch folder; testing and extracting hand
+// every entry they may to worker threads. Beyond the sanitizers, one
 // oracle: after extraction nothing may exist beside the destination folder.
 #include <dirent.h>
 #include <ftw.h>
@@ -48,8 +49,12 @@ void Run(const uint8_t* data, size_t size, uz::Mode mode) {
     callbacks.password = Password;
     callbacks.replace = Replace;
     g_passwordCalls = 0;
+    uz::RunSettings settings;
+    settings.workers = 2;
+    settings.window = 2;
+    settings.leaveToWorkers = true;
     uz::MemoryInput input(std::string_view(reinterpret_cast<const char*>(data), size));
-    uz::Extractor(options, callbacks, {}, {}).run(input, "fuzz.zip");
+    uz::Extractor(options, callbacks, {}, {}, settings).run(input, "fuzz.zip");
 }
 
 }  // namespace

@@ -97,7 +97,10 @@ TEST_F(Dll, LongPaths) {
     std::string name;
     for (int i = 0; i < 12; ++i) name += std::string(40, static_cast<char>('a' + i)) + "/";
     name += "leaf.txt";
-    EXPECT_EQ(Run(ZipBuilder().file(name, "deep").build()), UZ_OK) << Rec().printed;
+    WriteFile(s / "a.zip", ZipBuilder().file(name, "deep").build());
+    Call call(s / "a.zip", s / "out");
+    call.differential = false;  // the standard library walks no path this long here
+    EXPECT_EQ(call.run(), UZ_OK) << Rec().printed;
     std::wstring wide = L"\\\\?\\" + (s / L"out").wstring() + L"\\";
     for (char c : name) wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
     EXPECT_NE(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
