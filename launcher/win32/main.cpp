@@ -81,7 +81,11 @@ int Launch(HINSTANCE instance) {
         return Refuse(kExitFailed, L"The installer cannot make a folder for its files: " + SystemMessage(error) + L".");
     UnpackingWindow window(instance, payload.TotalSize());
     const PayloadResult unpacked = UnpackAll(payload, folder.Path(), window);
-    window.Close();
+    const bool cancelled = window.Finish();
+    if (cancelled) {
+        folder.Remove();
+        return kExitCancelled;
+    }
     if (!unpacked.ok()) {
         folder.Remove();
         switch (unpacked.status) {

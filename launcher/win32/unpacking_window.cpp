@@ -45,6 +45,17 @@ bool UnpackingWindow::Unpacked(uint64_t done) {
         ShowAmount(done);
         shown_ = now;
     }
+    HandleMessages();
+    return !cancelled_;
+}
+
+bool UnpackingWindow::Finish() {
+    HandleMessages();
+    window_.reset();
+    return cancelled_;
+}
+
+void UnpackingWindow::HandleMessages() {
     MSG message;
     while (window_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (!IsDialogMessageW(window_.get(), &message)) {
@@ -52,7 +63,6 @@ bool UnpackingWindow::Unpacked(uint64_t done) {
             DispatchMessageW(&message);
         }
     }
-    return !cancelled_;
 }
 
 bool UnpackingWindow::Create() {

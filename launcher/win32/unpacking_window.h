@@ -29,14 +29,17 @@ public:
     // Shows the window when it is time, and the amount `done`. False once
     // the person has pressed Cancel (or closed the window).
     bool Unpacked(uint64_t done) override;
-    // Takes the window away.
-    void Close() { window_.reset(); }
+    // Handles what is still queued for the window, then takes it away. True
+    // if the person pressed Cancel at any time, the last moment included: a
+    // click that arrives after the last bytes still stops the installation.
+    bool Finish();
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool Create();
     void ShowName();
     void ShowAmount(uint64_t done);
+    void HandleMessages();
 
     HINSTANCE instance_;
     uint64_t total_;
