@@ -6,9 +6,9 @@
 
 #include "installer/event_dispatch.h"
 #include "installer/frm_setup.h"
-#include "installer/win32/com_apartment.h"
 #include "installer/win32/safe_start.h"
 #include "installer/win32/setup_window.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/win32_services.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -19,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Only the shortcuts need COM. Without it each shortcut reports that its
     // shell object cannot be made, and the installation goes on as it does
     // when the shell component is missing.
-    installer::win32::ComApartment apartment;
+    platform::win32::ComApartment apartment;
     services.shell.SetComStarted(apartment.Started());
 
     // A window that cannot be created is reported like any start-up failure.

@@ -55,6 +55,9 @@ expect-exit 0 20000
     [ -f "$dir/writer.exe.ran" ] || fail "typed '$typed': the installed program was not started"
     grep -q "^size=$installed_size" "$dir/writer.exe.ran" ||
         fail "typed '$typed': the program started is not the installed one: $(cat "$dir/writer.exe.ran")"
+    # The shell starts it in setup.exe's current folder, as setup.exe would.
+    tr -d '\r' < "$dir/writer.exe.ran" | grep -qxF "folder=$wpkg" ||
+        fail "typed '$typed': the program did not start in the package folder: $(cat "$dir/writer.exe.ran")"
     [ "$dir/writer.exe" = "$planted" ] || [ ! -e "$planted.ran" ] ||
         fail "typed '$typed': the planted program was started"
     local wexe="${windir%\\}\\writer.exe" lnk

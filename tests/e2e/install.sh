@@ -63,6 +63,10 @@ expect-exit 0
 "
 wait_for_file "$dest/writer.exe.ran" || fail "the installed program was not started"
 for p in "${planted[@]}"; do [ ! -e "$p.ran" ] || fail "the planted $p was started"; done
+# Started by the desktop's shell (Wine's explorer.exe serves the desktop too),
+# so with the person's rights rather than setup.exe's.
+grep -q '^parent=explorer.exe' "$dest/writer.exe.ran" ||
+    fail "the installed program was not started by the shell: $(cat "$dest/writer.exe.ran")"
 rm -f "$dest/writer.exe.ran"
 same_tree "$E2E_WORK/app" "$dest" || fail "extracted files differ"
 expect_shortcuts "$target_name"

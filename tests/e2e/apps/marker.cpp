@@ -1,10 +1,33 @@
 // A stand-in for an installed program: when started it leaves a marker file
-// beside itself, "<own path>.ran", holding its command line, working folder
-// and own file size (a planted copy with bytes appended tells itself apart
-// from the installed one), and ends. Scenarios check the marker to learn that (and how) it ran.
+// beside itself, "<own path>.ran", holding its command line, working folder,
+// own file size (a planted copy with bytes appended tells itself apart from
+// the installed one) and the file name of the program that started it, and
+// ends. Scenarios check the marker to learn that (and how) it ran.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
+
+namespace {
+
+// The file name of the process that started this one (empty when it is gone).
+std::wstring ParentName() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return {};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    std::wstring name;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && parent != 0; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == parent) name = entry.szExeFile;
+    CloseHandle(snapshot);
+    return name;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t self[MAX_PATH];
@@ -15,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WIN32_FILE_ATTRIBUTE_DATA own{};
     if (!GetFileAttributesExW(self, GetFileExInfoStandard, &own)) return 1;
     std::wstring text = std::wstring(L"command=") + GetCommandLineW() + L"\r\nfolder=" + folder +
-                        L"\r\nsize=" + std::to_wstring(own.nFileSizeLow) + L"\r\n";
+                        L"\r\nsize=" + std::to_wstring(own.nFileSizeLow) + L"\r\nparent=" + ParentName() + L"\r\n";
     std::wstring marker = std::wstring(self) + L".ran";
     HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -3,7 +3,7 @@
 
 #include <objbase.h>
 
-namespace installer::win32 {
+namespace platform::win32 {
 
 class ComApartment {
 public:
@@ -22,4 +22,4 @@ private:
     HRESULT result_;
 };
 
-}  // namespace installer::win32
+}  // namespace platform::win32
