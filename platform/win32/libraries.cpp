@@ -29,6 +29,19 @@ std::wstring ProgramFolder() {
     return path.substr(0, path.find_last_of(L"\\/"));
 }
 
+// By full path; what the library needs in turn is looked for in its own
+// folder and the system folder only, never along PATH or in the current
+// folder. Windows 7 knows these flags only with update KB2533623, which also
+// brings AddDllDirectory (the documented test for it) and without which
+// LoadLibraryEx refuses them; there the altered search order (the library's
+// own folder first) is the best the system offers.
+DWORD SearchFlags() {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel != nullptr && GetProcAddress(kernel, "AddDllDirectory") != nullptr)
+        return LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
+    return LOAD_WITH_ALTERED_SEARCH_PATH;
+}
+
 class Win32Library final : public Library {
 public:
     Win32Library(UniqueModule module, std::wstring fileName)
@@ -57,12 +70,9 @@ std::unique_ptr<Library> Win32Libraries::LoadFromProgramFolder(const std::wstrin
     // A name with a separator in it would leave the program's folder.
     if (folder.empty() || fileName.find_first_of(L"\\/:") != std::wstring::npos)
         common::Raise(common::FailureNumber::DllLoad, fileName);
-    // A full path with the altered search order: the library and what it
-    // needs come from its own folder, never from the current directory or PATH.
     DWORD previousMode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
-    UniqueModule module(
-        LoadLibraryExW((folder + L"\\" + fileName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    UniqueModule module(LoadLibraryExW((folder + L"\\" + fileName).c_str(), nullptr, SearchFlags()));
     SetThreadErrorMode(previousMode, nullptr);
     if (!module) common::Raise(common::FailureNumber::DllLoad, fileName);
     return std::make_unique<Win32Library>(std::move(module), fileName);
