@@ -88,6 +88,14 @@ public:
     virtual Status commit(const Path& target, int64_t mtime, int mode) = 0;
 };
 Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file);
+#ifdef _WIN32
+// Sets (true) or clears the mark that deletes an open file when its last
+// handle closes; false, with the system's error, where the file system
+// refuses it. Some do: their files are then made without the mark, and the
+// mark is never cleared. Tests give one that refuses.
+using DeleteMarkCall = bool (*)(void* file, bool marked);
+Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file, DeleteMarkCall mark);
+#endif
 // Removes from `folder` the temporary files that extractions ended in the
 // middle left there; never one that a running extraction still has open,
 // never anything without such a name.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -91,7 +92,7 @@ private:
 
 // Sets or clears the mark that deletes the file when its last handle closes,
 // whoever closes it: this process, or the system when the process ends.
-bool MarkForDeletion(HANDLE file, bool marked) {
+bool MarkForDeletion(void* file, bool marked) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = marked;
     return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
@@ -112,9 +113,31 @@ bool RenameOpenFile(HANDLE file, const std::wstring& target) {
     return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
 }
 
+// Pauses between tries at replacing a file that someone holds open, about a
+// second in all.
+constexpr DWORD kReplaceRetryMs[] = {10, 20, 40, 80, 150, 250, 450};
+
+// The rename over `target`, tried again while the old file is held. A file
+// open without delete sharing cannot be replaced: the rename fails with
+// access denied or a sharing violation, whoever holds it (a virus scanner
+// reading the old file, the old program still running), and such holds
+// mostly end within moments. A read-only old file refuses the same way, for
+// good, and is not waited for.
+Status RenameOverHeld(HANDLE file, const std::wstring& target) {
+    for (size_t attempt = 0;; ++attempt) {
+        if (RenameOpenFile(file, target)) return {};
+        const DWORD err = GetLastError();
+        const DWORD attributes = GetFileAttributesW(target.c_str());
+        const bool held = (err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION) &&
+                          (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY));
+        if (!held || attempt == std::size(kReplaceRetryMs)) return FromError(err);
+        Sleep(kReplaceRetryMs[attempt]);
+    }
+}
+
 class WinOutputFile : public OutputFile {
 public:
-    explicit WinOutputFile(Path directory) : directory_(std::move(directory)) {}
+    WinOutputFile(Path directory, DeleteMarkCall mark) : directory_(std::move(directory)), mark_(mark) {}
     ~WinOutputFile() override {
         file_.reset();  // a marked file goes with its handle; an unmarked one cannot be deleted while open
         // A destructor cannot report; a delete that fails leaves a temporary
@@ -130,9 +153,10 @@ public:
             UniqueFile made(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
             if (made.get() != INVALID_HANDLE_VALUE) {
-                // Where the mark cannot be set, the name stays behind if the
-                // process ends here, for the next extraction to remove.
-                static_cast<void>(MarkForDeletion(made.get(), true));
+                // Where the file system refuses the mark, the name stays
+                // behind if the process ends here, for the next extraction
+                // to remove.
+                marked_ = mark_(made.get(), true);
                 file_ = std::move(made);
                 temp_ = std::move(name);
                 return {};
@@ -159,7 +183,16 @@ public:
             // The data is right; a file system that keeps no such time does not make it wrong.
             static_cast<void>(SetFileTime(file_.get(), nullptr, &ft, &ft));
         }
-        if (!MarkForDeletion(file_.get(), false) || !RenameOpenFile(file_.get(), target)) return LastError();
+        if (marked_) {
+            if (!mark_(file_.get(), false)) return LastError();
+            marked_ = false;
+        }
+        if (const Status renamed = RenameOverHeld(file_.get(), target); !renamed.ok()) {
+            // The old file stays as it was; the new one goes with its handle,
+            // as it would if the process ended now.
+            marked_ = mark_(file_.get(), true);
+            return renamed;
+        }
         committed_ = true;
         if (!CloseHandle(file_.release())) return LastError();
         return {};
@@ -167,8 +200,10 @@ public:
 
 private:
     Path directory_;
+    DeleteMarkCall mark_;
     Path temp_;  // empty until the file exists
     UniqueFile file_;
+    bool marked_ = false;  // the file goes when its handle closes
     bool committed_ = false;
 };
 
@@ -322,11 +357,15 @@ Status CreateSymlink(const Path&, std::string_view) { return FromError(ERROR_NOT
 bool SupportsSymlinks() { return false; }
 uint32_t Umask() { return 0; }
 
-Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
-    auto made = std::make_unique<WinOutputFile>(directory);
+Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file, DeleteMarkCall mark) {
+    auto made = std::make_unique<WinOutputFile>(directory, mark);
     if (const Status s = made->create(); !s.ok()) return s;
     file = std::move(made);
     return {};
+}
+
+Status CreateOutputFile(const Path& directory, std::unique_ptr<OutputFile>& file) {
+    return CreateOutputFile(directory, file, MarkForDeletion);
 }
 
 void RemoveStaleTemporaries(const Path& folder) {
