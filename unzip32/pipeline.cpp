@@ -129,13 +129,17 @@ void Pipeline::drop(size_t below, std::vector<Produced>& dropped) {
 }
 
 void Pipeline::work() {
-    // Lets the calling thread know that this worker is gone, however it goes.
+    // Lets the calling thread know that this worker is gone, however it goes,
+    // and wakes another for an entry still queued.
     struct Leaving {
         Pipeline& pipeline;
         ~Leaving() {
-            os::Lock lock(pipeline.mutex_);
-            --pipeline.workers_;
-            pipeline.changed_.notifyAll();
+            {
+                os::Lock lock(pipeline.mutex_);
+                --pipeline.workers_;
+                pipeline.changed_.notifyAll();
+            }
+            pipeline.queued_.notifyOne();
         }
     } leaving{*this};
     try {
@@ -150,9 +154,12 @@ void Pipeline::work() {
                 return stopping_ || slot != slots_.end();
             });
             if (stopping_) return;
-            slot->state = State::Running;
-            const size_t key = slot->key;
+            // Copied before the slot is marked: a copy that throws ends this
+            // worker with the slot still queued, for another worker or the
+            // calling thread, which would wait for ever on a running one.
             const os::Path folder = slot->folder;
+            const size_t key = slot->key;
+            slot->state = State::Running;
             ++running_;
             lock.unlock();
             std::optional<Produced> made;

@@ -10,8 +10,7 @@
 #include <random>
 #include <thread>
 
-#include "extractor.h"
-#include "unzip_harness.h"
+#include "extractor_run.h"
 #include "zip_builder.h"
 
 namespace uztest {
@@ -79,19 +78,12 @@ std::string RandomArchive(std::mt19937& random) {
 }
 
 Observed Extract(const fs::path& zip, const fs::path& dir, const uz::RunSettings& settings, bool convert) {
-    const std::string zipText = LibraryText(zip), dirText = LibraryText(dir);
-    UnzipOptionsRecord options = Call::InstallerOptions();
-    options.ZipFileName = zipText.c_str();
-    options.ExtractDir = dirText.c_str();
-    options.ConvertCRtoCRLF = convert;
-    const UnzipCallbackRecord record = RecordingCallbacks();
     Rec().sequence.clear();
     Rec().serviced.clear();
     g_callingThread = std::this_thread::get_id();
-    const int32_t result =
-        uz::Extractor(uz::DecodeOptions(options),
-                      {record.print, record.replace, record.password, record.listing, record.service}, {}, {}, settings)
-            .run();
+    UnzipOptionsRecord options = Call::InstallerOptions();
+    options.ConvertCRtoCRLF = convert;
+    const int32_t result = RunExtractor(zip, dir, settings, options);
     EXPECT_EQ(g_liveFiles, 0) << "an output file outlived the run";
     return {result, DetailedTree(dir), Rec().sequence};
 }

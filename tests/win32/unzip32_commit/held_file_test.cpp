@@ -9,9 +9,8 @@
 #include <atomic>
 #include <thread>
 
-#include "extractor.h"
+#include "extractor_run.h"
 #include "platform/win32/handles.h"
-#include "unzip_harness.h"
 #include "zip_builder.h"
 
 namespace uztest {
@@ -69,19 +68,10 @@ TEST(Commit, OverAHeldOldFileAndWithoutTheDeleteMark) {
                 held.reset();
             });
 
-        const std::string zip = LibraryText(s / "a.zip"), dir = LibraryText(s / "out");
-        UnzipOptionsRecord options = Call::InstallerOptions();
-        options.ZipFileName = zip.c_str();
-        options.ExtractDir = dir.c_str();
-        const UnzipCallbackRecord record = RecordingCallbacks();
         uz::RunSettings settings;  // the calling thread alone
         if (c.markRefused) settings.createOutput = CreateUnmarked;
         Rec().printed.clear();
-        const int32_t result =
-            uz::Extractor(uz::DecodeOptions(options),
-                          {record.print, record.replace, record.password, record.listing, record.service}, {}, {},
-                          settings)
-                .run();
+        const int32_t result = RunExtractor(s / "a.zip", s / "out", settings);
         done = true;
         if (releaser.joinable()) releaser.join();
         held.reset();
