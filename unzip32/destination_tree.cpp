@@ -53,7 +53,8 @@ DestinationTree::Folders DestinationTree::makeFolders(const std::vector<std::str
             return Folders::Refused;
         }
         if (!state.exists) {
-            const os::Status made = os::MakeDirectory(folder);
+            os::Status made = os::MakeDirectory(folder);
+            if (made.kind == os::Status::DiskFull && makeRoom_ && makeRoom_()) made = os::MakeDirectory(folder);
             if (made.ok()) {
                 knownFolders_.emplace(relative, 1);
                 claim.folders_.push_back({relative, folder});

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -66,6 +67,9 @@ public:
     // reported as a warning for `entryName`. DiskFull: reported; the run ends.
     Folders makeFolders(const std::vector<std::string>& components, size_t count, os::Path& folder,
                         const std::string& entryName, FolderClaim& claim);
+    // Asked when the disk is full as a folder is made, before that is
+    // reported: whether it freed room worth one more try.
+    void whenFull(std::function<bool()> makeRoom) { makeRoom_ = std::move(makeRoom); }
 
     // The deepest of the folders the first `count` of `components` name that
     // is known to stay (something is in place in it, or it was there before);
@@ -97,6 +101,7 @@ private:
 
     RunContext& run_;
     os::Path root_;
+    std::function<bool()> makeRoom_;
     // Relative folders known to exist, each ending in '/', with the number of
     // claims that hold them: 0 for the folders that stay.
     std::unordered_map<std::string, size_t> knownFolders_;

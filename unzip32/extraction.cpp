@@ -93,10 +93,12 @@ ExtractMode::ExtractMode(RunContext& run, EntryStep& step, os::Path root, const 
     rules_.windows = os::WindowsNameRules();
     rules_.spaceToUnderscore = run.options.spaceToUnderscore;
     rules_.flatten = !run.options.honorDirectories;
+    tree_.whenFull([this] { return dropMadeAhead(); });
     if (ahead) pipeline_ = Pipeline::Start(step.input(), *this, *ahead, run.settings);
 }
 
 int32_t ExtractMode::entry(size_t position, const Entry& entry, const EntrySpan& span) {
+    position_ = position;
     if (pipeline_) pipeline_->advance(position);
     switch (step_.admit(entry, span.duplicate)) {
     case EntryStep::Admission::Folder: return makeFolderEntry(entry);
@@ -157,7 +159,13 @@ int32_t ExtractMode::write(size_t position, const Entry& entry, Placement& place
         pipeline_->restart(position);
     }
     const bool overlap = entry.size >= kOverlapFrom;
-    return commit(ProduceFile(step_.input(), step_.reader(), entry, data, place.folder, run_, overlap), place, data);
+    const EntryData start = data;  // a second try decrypts from the first byte again
+    Produced produced = ProduceFile(step_.input(), step_.reader(), entry, data, place.folder, run_, overlap);
+    if (produced.failedAt != OutputStep::None && dropMadeAhead()) {
+        data = start;
+        produced = ProduceFile(step_.input(), step_.reader(), entry, data, place.folder, run_, overlap);
+    }
+    return commit(std::move(produced), place, data);
 }
 
 int32_t ExtractMode::decide(const Entry& entry, std::optional<Placement>& out) {
@@ -244,10 +252,15 @@ int32_t ExtractMode::link(const Entry& entry, Placement& place, EntryData& data)
         return UZ_OK;
     }
     // Without links the entry becomes a small file that holds the target.
-    std::unique_ptr<os::OutputFile> file;
-    os::Status s = run_.settings.createOutput(place.folder, file);
-    if (s.ok()) s = file->write(reinterpret_cast<const uint8_t*>(target.data()), target.size());
-    if (s.ok()) s = file->commit(place.target, place.mtime, -1);
+    const auto makeFile = [&] {
+        std::unique_ptr<os::OutputFile> file;
+        os::Status s = run_.settings.createOutput(place.folder, file);
+        if (s.ok()) s = file->write(reinterpret_cast<const uint8_t*>(target.data()), target.size());
+        if (s.ok()) s = file->commit(place.target, place.mtime, -1);
+        return s;
+    };
+    os::Status s = makeFile();
+    if (!s.ok() && dropMadeAhead()) s = makeFile();
     if (!s.ok()) return outputFailed(OutputStep::LinkFile, s, place.shownName);
     placed(place);
     return UZ_OK;
@@ -273,6 +286,16 @@ int32_t ExtractMode::makeFolderEntry(const Entry& entry) {
     tree_.setFolderLater(folder, EntryTime(entry),
                          os::DirectoryMode(entry.unixMode(), run_.options.privilege != 0, umask_));
     return UZ_OK;
+}
+
+// Files made ahead for later entries take room that the calling thread alone
+// would still have, and stay open until taken: a file or folder this thread
+// fails to make is tried once more without them, so that the failure
+// reported is the one a run on one thread would meet.
+bool ExtractMode::dropMadeAhead() {
+    if (!pipeline_ || !pipeline_->holdsFiles()) return false;
+    pipeline_->restart(position_);
+    return true;
 }
 
 // Disk full ends the run with 50: every later entry would fail the same way.

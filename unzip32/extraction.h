@@ -63,6 +63,8 @@ private:
     void placed(Placement& place);  // the entry is in place
     int32_t makeFolderEntry(const Entry& entry);
     int32_t outputFailed(OutputStep step, const os::Status& status, const std::string& shownName);
+    // Drops the files made ahead, if any, for a second try at what failed.
+    bool dropMadeAhead();
 
     RunContext& run_;
     EntryStep& step_;
@@ -70,6 +72,7 @@ private:
     PathRules rules_;
     DestinationTree tree_;
     uint32_t umask_;
+    size_t position_ = 0;  // of the entry at hand
     std::unique_ptr<Pipeline> pipeline_;  // last: its workers use what is above
 };
 

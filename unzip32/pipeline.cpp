@@ -119,6 +119,13 @@ void Pipeline::restart(size_t position) {
     next_ = position + 1;  // the calling thread makes the entry at `position` itself
 }
 
+bool Pipeline::holdsFiles() {
+    os::Lock lock(mutex_);
+    return std::any_of(slots_.begin(), slots_.end(), [](const Slot& s) {
+        return s.state == State::Running || (s.state == State::Made && s.made.file);
+    });
+}
+
 void Pipeline::drop(size_t below, std::vector<Produced>& dropped) {
     // Slots are added in plan order, so the ones that go come first. A
     // running one's worker finds it gone and drops what it makes itself.

@@ -103,6 +103,9 @@ public:
     // it and every file made for it is gone; the calling thread makes the
     // entry at `position` itself, and hands out again from after it.
     void restart(size_t position);
+    // Whether files made ahead (or being made) for entries not yet taken
+    // take room on the disk now.
+    bool holdsFiles();
 
 private:
     Pipeline(ArchiveInput& input, AheadWork& work, const std::vector<Selected>& plan, const RunSettings& settings);
