@@ -13,15 +13,13 @@ namespace {
 // The file name of the process that started this one (empty when it is gone).
 std::wstring ParentName() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return {};
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     DWORD parent = 0;
-    std::wstring name;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !parent; more = Process32NextW(snapshot, &entry))
         if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && parent != 0; more = Process32NextW(snapshot, &entry))
+    std::wstring name;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && parent; more = Process32NextW(snapshot, &entry))
         if (entry.th32ProcessID == parent) name = entry.szExeFile;
     CloseHandle(snapshot);
     return name;
