@@ -69,7 +69,8 @@ struct FileSystem {
 };
 
 struct Processes {
-    // Starts a program without waiting for it.
+    // Starts a program without waiting for it, as the person logged on: by
+    // the desktop's shell where one serves the desktop (start_route.h).
     virtual void Shell(const std::wstring& commandLine, int windowStyle) = 0;
     // Ends the program at once with the given exit code; nothing after it runs.
     // Implementations never return (a test's fake throws).
