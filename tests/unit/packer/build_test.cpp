@@ -25,8 +25,8 @@ protected:
     void SetUp() override {
         WriteFile(app() / "writer.exe", "MZ the program");
         WriteFile(app() / "docs" / "guide.txt", "How to write.");
-        WriteFile(shipped() / "setup.exe", "MZ setup");
-        WriteFile(shipped() / "unzip32.dll", "MZ library");
+        WriteFile(shipped() / "setup.exe", uztest::ProgramImage());
+        WriteFile(shipped() / "unzip32.dll", uztest::LibraryImage());
     }
     fs::path app() const { return folder.path() / "app"; }
     fs::path out() const { return folder.path() / "out"; }
@@ -173,8 +173,8 @@ TEST_F(Build, WritesExactSettingsAndShipsBothFiles) {
               "SHORTCUTPROGRAMS=Sample Writer\r\n"
               "SHORTCUTDESKTOP=Sample Writer\r\n"
               "AUTOLAUNCH=true\r\n");
-    EXPECT_EQ(ReadFile(out() / "setup.exe"), "MZ setup");
-    EXPECT_EQ(ReadFile(out() / "unzip32.dll"), "MZ library");
+    EXPECT_EQ(ReadFile(out() / "setup.exe"), uztest::ProgramImage());
+    EXPECT_EQ(ReadFile(out() / "unzip32.dll"), uztest::LibraryImage());
     EXPECT_TRUE(fs::is_regular_file(out() / "Setup.zip"));
     EXPECT_NE(printed.str().find("built and checked"), std::string::npos) << printed.str();
 }
