@@ -153,6 +153,21 @@ private:
     std::vector<Finding> findings_;
 };
 
+// Files of APPDIR reached through a link to a file outside it: packed as
+// they are, which may not be what the packager thinks ships.
+std::vector<Finding> LinksOutside(const std::vector<AppEntry>& tree, const fs::path& appDir) {
+    std::vector<Finding> warnings;
+    std::error_code error;
+    for (const AppEntry& entry : tree) {
+        if (!entry.link || IsWithin(fs::canonical(entry.source, error), appDir)) continue;
+        warnings.push_back({"setup-pack", 0, Severity::Warning, "link-outside",
+                            QuotedPath(entry.source) + " is a link to " +
+                                QuotedPath(fs::read_symlink(entry.source, error)) +
+                                ", a file outside APPDIR: its content is packed as " + QuotedBytes(entry.name)});
+    }
+    return warnings;
+}
+
 class Builder {
 public:
     Builder(const BuildOptions& o, Host& host, std::ostream& out, std::ostream& err)
@@ -179,7 +194,9 @@ public:
                                   error.message()),
                         "");
         }
-        findings = CheckPackage(o_.outDir, host_, o_.codePage);
+        findings = linkWarnings_;
+        const std::vector<Finding> written = CheckPackage(o_.outDir, host_, o_.codePage);
+        findings.insert(findings.end(), written.begin(), written.end());
         for (const Finding& finding : findings) out_ << Format(finding) << "\n";
         if (findings.empty()) out_ << "setup-pack: package " << PathText(o_.outDir) << " built and checked\n";
         if (!o_.singleFile) return ExitCodeOf(findings, o_.strict);
@@ -215,8 +232,15 @@ private:
         if (const std::string problem = ArchiveLimitProblem(tree_); !problem.empty()) {
             findings.push_back(ToolRefusal("archive-limit", problem));
         }
+        // Shown with the package's findings once it is written; refused
+        // with the others under --strict.
+        linkWarnings_ = LinksOutside(tree_, o_.appDir);
+        findings.insert(findings.end(), linkWarnings_.begin(), linkWarnings_.end());
         PlannedPackage planned{o_.outDir, composed_.bytes, {}, "the application folder"};
-        for (const AppEntry& entry : tree_) planned.names.push_back({FromUtf8(entry.name), entry.directory});
+        for (const AppEntry& entry : tree_) {
+            planned.names.push_back(
+                {FromUtf8(entry.name), entry.directory, IsUtf8(entry.name) ? std::string() : entry.name});
+        }
         const std::vector<Finding> package = CheckPlannedPackage(planned, host_, o_.codePage);
         findings.insert(findings.end(), package.begin(), package.end());
         OtherFiles(findings);
@@ -280,6 +304,7 @@ private:
     std::optional<TemporaryPath> signedPrograms_;
     ComposedSetupFile composed_;
     std::vector<AppEntry> tree_;
+    std::vector<Finding> linkWarnings_;
 };
 
 }  // namespace

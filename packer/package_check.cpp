@@ -213,7 +213,7 @@ private:
             present = installer::frmSetup::FileExists(zipPath) != 0;
         } catch (const common::Failure& failure) {
             AddIni(at, Severity::Error, "archive-unreachable",
-                   "setup.exe cannot look for the archive " + Quoted(zipPath) + ": " +
+                   "setup.exe cannot look for the archive " + QuotedPath(host_.PathOf(zipPath)) + ": " +
                        ToUtf8(failure.Description()));
             return;
         }
@@ -243,7 +243,7 @@ private:
         }
         std::vector<ArchiveName> names;
         names.reserve(listing.entries.size());
-        for (const ListedEntry& entry : listing.entries) names.push_back({entry.name, entry.directory});
+        for (const ListedEntry& entry : listing.entries) names.push_back({entry.name, entry.directory, entry.notUtf8});
         CheckNames(names);
         CheckExeLine(&names, "the archive");
     }
