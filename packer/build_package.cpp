@@ -6,6 +6,7 @@
 #include "packer/app_tree.h"
 #include "packer/bundle.h"
 #include "packer/file_ops.h"
+#include "packer/folder_lock.h"
 #include "packer/new_file.h"
 #include "packer/output_folder.h"
 #include "packer/pack_error.h"
@@ -195,8 +196,10 @@ public:
                         "");
         }
         findings = linkWarnings_;
-        const std::vector<Finding> written = CheckPackage(o_.outDir, host_, o_.codePage);
-        findings.insert(findings.end(), written.begin(), written.end());
+        for (const Finding& finding : CheckPackage(o_.outDir, host_, o_.codePage)) {
+            // The lock this run still holds goes when it ends.
+            if (finding.file != FolderLock::kFileName) findings.push_back(finding);
+        }
         for (const Finding& finding : findings) out_ << Format(finding) << "\n";
         if (findings.empty()) out_ << "setup-pack: package " << PathText(o_.outDir) << " built and checked\n";
         if (!o_.singleFile) return ExitCodeOf(findings, o_.strict);
@@ -274,10 +277,11 @@ private:
     }
 
     // Every file is written and verified in the folder's private staging
-    // folder, then all are put in place together (output_folder.h).
+    // folder, then all are put in place together (output_folder.h). The
+    // folder stays locked until the run ends, so that its check and the
+    // single file made of it see this package, not one a second build writes.
     void Write() {
-        const OutputFolder folder(o_.outDir, OutputFileNames(o_), host_);
-        PackageWrite write(folder);
+        PackageWrite& write = written_.emplace(OutputFolder(o_.outDir, OutputFileNames(o_), host_));
         uint64_t bytes = 0;
         size_t files = 0;
         for (const AppEntry& entry : tree_) {
@@ -305,6 +309,7 @@ private:
     ComposedSetupFile composed_;
     std::vector<AppEntry> tree_;
     std::vector<Finding> linkWarnings_;
+    std::optional<PackageWrite> written_;
 };
 
 }  // namespace

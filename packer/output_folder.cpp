@@ -68,7 +68,7 @@ std::vector<fs::path> OutputFolder::EarlierFiles() const {
     return earlier;
 }
 
-PackageWrite::PackageWrite(const OutputFolder& folder) : folder_(folder) {
+PackageWrite::PackageWrite(OutputFolder folder) : folder_(std::move(folder)) {
     try {
         Take();
     } catch (...) {
@@ -154,6 +154,7 @@ void PackageWrite::Commit() {
         throw PackError(std::string(e.what()) + "; the package folder is left as it was");
     }
     committed_ = true;
+    staging_.reset();  // with the earlier files
 }
 
 }  // namespace packer

@@ -52,8 +52,9 @@ private:
 class PackageWrite {
 public:
     // Takes the folder: makes it when missing, locks it, and removes what
-    // a stopped build left there. Trouble is a PackError.
-    explicit PackageWrite(const OutputFolder& folder);
+    // a stopped build left there. Trouble is a PackError. The lock is held
+    // for as long as the object lives, Commit or not.
+    explicit PackageWrite(OutputFolder folder);
     PackageWrite(const PackageWrite&) = delete;
     PackageWrite& operator=(const PackageWrite&) = delete;
     // Without Commit: removes everything this run made.
@@ -62,8 +63,9 @@ public:
     // Where the files are written before they are put in place.
     const std::filesystem::path& Staging() const { return staging_->path(); }
     // Puts every staged file in place, replacing the earlier build's own
-    // files. When one cannot be put in place, those put in place so far go
-    // back and the earlier files return: a PackError, the folder as it was.
+    // files, and removes the private folder. When one cannot be put in
+    // place, those put in place so far go back and the earlier files
+    // return: a PackError, the folder as it was.
     void Commit();
 
 private:
@@ -72,7 +74,7 @@ private:
     // Removes what this run made, unless it was committed, and unlocks.
     void Release();
 
-    const OutputFolder& folder_;
+    OutputFolder folder_;
     std::vector<std::filesystem::path> made_;  // folders this run made, outermost first
     std::optional<FolderLock> lock_;
     std::optional<TemporaryPath> staging_;
