@@ -10,8 +10,22 @@
 . "$(dirname "$0")/common.sh"
 cmake --build --preset native --target setup-pack -j2 >/dev/null
 python3 bench/make_app.py "$work/app"
-printf 'MZ' > "$work/setup.exe"
-printf 'MZ' > "$work/unzip32.dll"
+# Stand-ins for the programs a package ships: build takes only an i386
+# program and DLL, so each is the headers of one and a section of zeros.
+python3 - "$work" <<'PY'
+import os, struct, sys
+for name, characteristics in (('setup.exe', 0x0102), ('unzip32.dll', 0x2102)):
+    image = bytearray(0x400)
+    struct.pack_into('<HI', image, 0, 0x5A4D, 0)                    # MZ
+    struct.pack_into('<I', image, 0x3C, 0x40)                       # e_lfanew
+    struct.pack_into('<IHH', image, 0x40, 0x4550, 0x14C, 1)         # PE, i386, one section
+    struct.pack_into('<HH', image, 0x54, 96 + 16 * 8, characteristics)
+    struct.pack_into('<H', image, 0x58, 0x10B)                      # PE32
+    struct.pack_into('<I', image, 0x58 + 60, 0x200)                 # SizeOfHeaders
+    struct.pack_into('<I', image, 0x58 + 92, 16)                    # NumberOfRvaAndSizes
+    struct.pack_into('<II', image, 0x58 + 96 + 128 + 16, 0x200, 0x200)  # raw data size, pointer
+    open(os.path.join(sys.argv[1], name), 'wb').write(image)
+PY
 
 python3 - "$root" "$work" "$runs" <<'PY'
 import os, shutil, statistics, subprocess, sys, time

@@ -1,10 +1,12 @@
 #include "launcher/payload.h"
 
 #include <limits>
+#include <string>
 
 #include "launcher/pe_image.h"
 #include "unzip32/entry_reader.h"
 #include "unzip32/path_sanitizer.h"
+#include "unzip32/sinks.h"
 
 namespace launcher {
 namespace {
@@ -71,6 +73,11 @@ PayloadResult Payload::Open() {
         return Damaged("the package it carries is missing or cut short");
     if (directory.error != uz::DirectoryError::None)
         return Damaged("the directory of the package it carries is damaged: " + directory.detail);
+    // The packager writes both counts alike; a payload whose end record
+    // disagrees with its directory is not what was packed, whichever is right.
+    if (index_.disagreeingCount)
+        return Damaged("the directory of the package it carries holds " + std::to_string(index_.entries.size()) +
+                       " files, but its end counts " + std::to_string(*index_.disagreeingCount));
     spans_ = uz::MapEntrySpans(index_);
 
     totalSize_ = 0;
@@ -99,19 +106,38 @@ size_t Payload::Find(const char* name) const {
     return index_.entries.size();
 }
 
-PayloadResult Payload::Unpack(size_t file, const uz::os::Path& folder, Progress& progress) {
+PayloadResult Payload::FindData(size_t file, uint64_t& dataOffset) {
     const uz::Entry& entry = index_.entries[file];
     uz::LocalHeader header;
     std::string problem;
     if (!uz::ReadLocalHeader(*archive_, entry, spans_[file].limit, header, problem))
         return Damaged(entry.name + ": " + problem);
+    dataOffset = header.dataOffset;
+    return {};
+}
+
+PayloadResult Payload::Test(size_t file) {
+    const uz::Entry& entry = index_.entries[file];
+    uint64_t dataOffset = 0;
+    if (PayloadResult found = FindData(file, dataOffset); !found.ok()) return found;
+    uz::NullSink sink;
+    uz::EntryReader reader;
+    const uz::DataOutcome outcome = reader.read(*archive_, entry, dataOffset, entry.compressedSize, nullptr, sink);
+    if (outcome.error != uz::DataError::None) return Damaged(entry.name + ": " + outcome.detail);
+    return {};
+}
+
+PayloadResult Payload::Unpack(size_t file, const uz::os::Path& folder, Progress& progress) {
+    const uz::Entry& entry = index_.entries[file];
+    uint64_t dataOffset = 0;
+    if (PayloadResult found = FindData(file, dataOffset); !found.ok()) return found;
 
     std::unique_ptr<uz::os::OutputFile> out;
     if (const uz::os::Status made = uz::os::CreateOutputFile(folder, out); !made.ok()) return WriteFailed(entry.name, made);
     FileSink sink(*out, done_, progress);
     uz::EntryReader reader;
     const uz::DataOutcome outcome =
-        reader.read(*archive_, entry, header.dataOffset, entry.compressedSize, nullptr, sink);
+        reader.read(*archive_, entry, dataOffset, entry.compressedSize, nullptr, sink);
     if (sink.stopped()) return {PayloadStatus::Stopped, {}};
     if (outcome.error == uz::DataError::SinkFailed) return WriteFailed(entry.name, sink.status());
     if (outcome.error != uz::DataError::None) return Damaged(entry.name + ": " + outcome.detail);

@@ -66,6 +66,8 @@ public:
 
     size_t FileCount() const { return index_.entries.size(); }
     const std::string& FileName(size_t file) const { return index_.entries[file].name; }
+    uint64_t FileSize(size_t file) const { return index_.entries[file].size; }
+    uint32_t FileCrc(size_t file) const { return index_.entries[file].crc; }
     // The index of the file named `name` (compared as Windows does, without case).
     size_t Find(const char* name) const;
     uint64_t TotalSize() const { return totalSize_; }
@@ -73,8 +75,15 @@ public:
     // Writes `file` into `folder` under its own name. A file that fails
     // leaves nothing behind.
     PayloadResult Unpack(size_t file, const uz::os::Path& folder, Progress& progress);
+    // Reads `file` whole and checks its size and CRC as Unpack does, writing
+    // nothing: whether the launcher would unpack it.
+    PayloadResult Test(size_t file);
 
 private:
+    // Where `file`'s data starts, from its local header; Damaged when that
+    // header is missing or its data reaches beyond its space.
+    PayloadResult FindData(size_t file, uint64_t& dataOffset);
+
     uz::ArchiveInput& program_;
     std::unique_ptr<uz::ArchiveInput> archive_;
     uz::ArchiveIndex index_;

@@ -22,8 +22,14 @@ constexpr size_t kDosLfanewOffset = 0x3C;    // e_lfanew: file offset of the PE 
 constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr size_t kPeSignatureSize = 4;
 constexpr size_t kCoffHeaderSize = 20;
+constexpr size_t kMachineOffset = 0;
 constexpr size_t kNumberOfSectionsOffset = 2;
 constexpr size_t kSizeOfOptionalHeaderOffset = 16;
+constexpr size_t kCharacteristicsOffset = 18;
+constexpr uint16_t kMachineI386 = 0x14C;  // IMAGE_FILE_MACHINE_I386
+// Characteristics flags.
+constexpr uint16_t kFileExecutableImage = 0x0002;  // IMAGE_FILE_EXECUTABLE_IMAGE: the image can run
+constexpr uint16_t kFileDll = 0x2000;              // IMAGE_FILE_DLL: a library, not a program
 // The loader refuses an image with more sections than this.
 constexpr uint16_t kMaxNumberOfSections = 96;
 

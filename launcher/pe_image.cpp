@@ -48,6 +48,8 @@ bool ReadImageLayout(uz::ArchiveInput& file, ImageLayout& layout, std::string& p
     if (!coff.read(file, peOffset, pe::kPeSignatureSize + pe::kCoffHeaderSize))
         return fail("the program file's PE header lies beyond its end");
     if (coff.u32(0) != pe::kPeSignature) return fail("the program file has no PE signature");
+    layout.machine = coff.u16(pe::kPeSignatureSize + pe::kMachineOffset);
+    layout.characteristics = coff.u16(pe::kPeSignatureSize + pe::kCharacteristicsOffset);
     const uint16_t numberOfSections = coff.u16(pe::kPeSignatureSize + pe::kNumberOfSectionsOffset);
     const uint16_t sizeOfOptionalHeader = coff.u16(pe::kPeSignatureSize + pe::kSizeOfOptionalHeaderOffset);
     if (numberOfSections > pe::kMaxNumberOfSections) return fail("the program file has too many sections");
@@ -59,6 +61,7 @@ bool ReadImageLayout(uz::ArchiveInput& file, ImageLayout& layout, std::string& p
     const uint16_t magic = optional.has(0, 2) ? optional.u16(0) : 0;
     if (magic != pe::kPe32Magic && magic != pe::kPe32PlusMagic)
         return fail("the program file's optional header is of an unknown kind");
+    layout.magic = magic;
     const size_t countOffset =
         magic == pe::kPe32Magic ? pe::kPe32NumberOfRvaAndSizesOffset : pe::kPe32PlusNumberOfRvaAndSizesOffset;
     if (!optional.has(countOffset, 4)) return fail("the program file's optional header is too short");

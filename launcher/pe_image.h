@@ -13,6 +13,9 @@
 namespace launcher {
 
 struct ImageLayout {
+    uint16_t machine = 0;          // the processor the code is for
+    uint16_t characteristics = 0;  // of the COFF file header: program or library
+    uint16_t magic = 0;            // of the optional header: PE32 or PE32+
     uint64_t fileSize = 0;
     uint64_t imageEnd = 0;           // end of the headers and of the last section's raw data
     uint64_t certificateOffset = 0;  // file offset of the certificate table

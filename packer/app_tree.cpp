@@ -45,7 +45,7 @@ void Collect(const fs::path& folder, const std::string& prefix, std::vector<AppE
         } else if (fs::is_regular_file(target)) {
             const uint64_t size = fs::file_size(path, error);
             if (error) throw PackError("cannot read " + QuotedPath(path) + ": " + error.message());
-            out.push_back({prefix + name, path, false, ModifiedTime(path), size});
+            out.push_back({prefix + name, path, false, ModifiedTime(path), size, fs::is_symlink(link)});
         } else {
             throw PackError(QuotedPath(path) + " is neither a file nor a folder (or a broken link)",
                             PackError::Kind::Package);

@@ -15,6 +15,7 @@ struct AppEntry {
     bool directory = false;
     int64_t modified = 0;  // seconds since 1970, UTC
     uint64_t size = 0;     // of a file
+    bool link = false;     // a file reached through a symbolic link: `source` is the link
 };
 
 // Trouble reading the folder is a PackError; a link to a folder, a broken

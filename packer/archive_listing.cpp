@@ -20,7 +20,9 @@ Listing ListingOf(uz::ArchiveInput& input) {
     }
     listing.entries.reserve(index.entries.size());
     for (const uz::Entry& entry : index.entries) {
-        listing.entries.push_back({FromUtf8(entry.name), entry.flags, entry.isDirectory()});
+        const bool notUtf8 = (entry.flags & uz::zip::kFlagUtf8Names) != 0 && !IsUtf8(entry.rawName);
+        listing.entries.push_back(
+            {FromUtf8(entry.name), entry.flags, entry.isDirectory(), notUtf8 ? entry.rawName : std::string()});
     }
     return listing;
 }

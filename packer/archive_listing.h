@@ -15,6 +15,7 @@ struct ListedEntry {
     std::wstring name;  // "/" separators as stored; a folder's ends in "/"
     uint16_t flags = 0;
     bool directory = false;
+    std::string notUtf8;  // the name's bytes, when they are marked as UTF-8 but are not
     bool Encrypted() const;
 };
 

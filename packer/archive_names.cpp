@@ -38,6 +38,13 @@ public:
 
     std::vector<Finding> Run(const std::vector<ArchiveName>& names) {
         for (const ArchiveName& entry : names) {
+            if (!entry.notUtf8.empty()) {
+                Add(Severity::Error, "name-not-utf8",
+                    "entry " + QuotedBytes(entry.notUtf8) + ": the name is not the UTF-8 text it is marked as: "
+                    "the unzip library installs it with \"_\" for the bytes that are not, under a name the "
+                    "program does not know");
+                continue;
+            }
             const std::wstring name = WithoutTrailingSlash(entry.name);
             if (Components(name)) {
                 SameExceptCase(name, entry.directory);

@@ -13,6 +13,9 @@ namespace packer {
 struct ArchiveName {
     std::wstring name;  // "/" separators; a folder's may end in "/"
     bool directory = false;
+    // The name's bytes when they are meant as UTF-8 but are not: `name` then
+    // holds U+FFFD where the unzip library puts "?" (and Windows "_").
+    std::string notUtf8 = {};
 };
 
 // Findings are about `archiveFile` (the archive's file name). `targetDir` is

@@ -1,15 +1,17 @@
 #include "packer/build_package.h"
 
-#include <fstream>
 #include <system_error>
 
 #include "installer/setup_keys.h"
 #include "packer/app_tree.h"
 #include "packer/bundle.h"
 #include "packer/file_ops.h"
+#include "packer/folder_lock.h"
+#include "packer/new_file.h"
 #include "packer/output_folder.h"
 #include "packer/pack_error.h"
 #include "packer/package_check.h"
+#include "packer/program_kind.h"
 #include "packer/progress.h"
 #include "packer/setup_lint.h"
 #include "packer/single_file_plan.h"
@@ -57,8 +59,8 @@ public:
         }
         Zip();
         Folders();
-        Shipped("--setup-exe", o_.setupExe, kSetupProgramFile);
-        Shipped("--unzip-dll", o_.unzipDll, kLibraryFile);
+        Shipped("--setup-exe", o_.setupExe, kSetupProgramFile, ProgramKind::Program);
+        Shipped("--unzip-dll", o_.unzipDll, kLibraryFile, ProgramKind::Library);
         if (o_.singleFile) SingleFileRefusals();
         return std::move(findings_);
     }
@@ -125,10 +127,20 @@ private:
         if (fs::exists(o_.outDir, error) && !fs::is_directory(o_.outDir, error)) {
             Refuse("outdir-not-a-folder", "OUTDIR " + QuotedPath(o_.outDir) + " is not a folder");
         }
+        for (const fs::path& taken : OutputFolder(o_.outDir, OutputFileNames(o_), host_).Blocked()) {
+            Refuse("outdir-name-taken", "OUTDIR " + QuotedPath(o_.outDir) + " holds a folder " +
+                                            QuotedPath(taken.filename()) + ", where build writes a file of "
+                                            "that name: remove it");
+        }
     }
 
-    void Shipped(const char* option, const std::optional<fs::path>& given, const char* name) {
-        Add(CheckToolFile(ShippedPath(given, name), given.has_value(), name, option));
+    void Shipped(const char* option, const std::optional<fs::path>& given, const char* name, ProgramKind kind) {
+        const fs::path path = ShippedPath(given, name);
+        const std::vector<Finding> missing = CheckToolFile(path, given.has_value(), name, option);
+        Add(missing);
+        if (!missing.empty()) return;
+        if (const std::string problem = ProgramFileProblem(path, kind); !problem.empty())
+            Refuse("shipped-file-invalid", std::string(name) + " at " + QuotedPath(path) + " " + problem);
     }
 
 public:
@@ -142,11 +154,19 @@ private:
     std::vector<Finding> findings_;
 };
 
-void WriteFile(const fs::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) throw PackError("cannot write " + QuotedPath(file));
+// Files of APPDIR reached through a link to a file outside it: packed as
+// they are, which may not be what the packager thinks ships.
+std::vector<Finding> LinksOutside(const std::vector<AppEntry>& tree, const fs::path& appDir) {
+    std::vector<Finding> warnings;
+    std::error_code error;
+    for (const AppEntry& entry : tree) {
+        if (!entry.link || IsWithin(fs::canonical(entry.source, error), appDir)) continue;
+        warnings.push_back({"setup-pack", 0, Severity::Warning, "link-outside",
+                            QuotedPath(entry.source) + " is a link to " +
+                                QuotedPath(fs::read_symlink(entry.source, error)) +
+                                ", a file outside APPDIR: its content is packed as " + QuotedBytes(entry.name)});
+    }
+    return warnings;
 }
 
 class Builder {
@@ -164,15 +184,22 @@ public:
                 return kExitErrors;
             }
             SignPrograms();
+            Write();
         } catch (const PackError& e) {
             return Stop(e, "setup-pack: nothing written\n");
         }
-        try {
-            Write();
-        } catch (const PackError& e) {
-            return Stop(e, "");
+        // A single file of an earlier build would no longer match the package.
+        std::error_code error;
+        if (o_.singleFile && !fs::remove(*o_.singleFile, error) && error) {
+            return Stop(PackError("cannot remove " + QuotedPath(*o_.singleFile) + " of an earlier build: " +
+                                  error.message()),
+                        "");
         }
-        findings = CheckPackage(o_.outDir, host_, o_.codePage);
+        findings = linkWarnings_;
+        for (const Finding& finding : CheckPackage(o_.outDir, host_, o_.codePage)) {
+            // The lock this run still holds goes when it ends.
+            if (finding.file != FolderLock::kFileName) findings.push_back(finding);
+        }
         for (const Finding& finding : findings) out_ << Format(finding) << "\n";
         if (findings.empty()) out_ << "setup-pack: package " << PathText(o_.outDir) << " built and checked\n";
         if (!o_.singleFile) return ExitCodeOf(findings, o_.strict);
@@ -208,8 +235,15 @@ private:
         if (const std::string problem = ArchiveLimitProblem(tree_); !problem.empty()) {
             findings.push_back(ToolRefusal("archive-limit", problem));
         }
+        // Shown with the package's findings once it is written; refused
+        // with the others under --strict.
+        linkWarnings_ = LinksOutside(tree_, o_.appDir);
+        findings.insert(findings.end(), linkWarnings_.begin(), linkWarnings_.end());
         PlannedPackage planned{o_.outDir, composed_.bytes, {}, "the application folder"};
-        for (const AppEntry& entry : tree_) planned.names.push_back({FromUtf8(entry.name), entry.directory});
+        for (const AppEntry& entry : tree_) {
+            planned.names.push_back(
+                {FromUtf8(entry.name), entry.directory, IsUtf8(entry.name) ? std::string() : entry.name});
+        }
         const std::vector<Finding> package = CheckPlannedPackage(planned, host_, o_.codePage);
         findings.insert(findings.end(), package.begin(), package.end());
         OtherFiles(findings);
@@ -238,17 +272,16 @@ private:
     void SignPrograms() {
         if (!o_.sign) return;
         signedPrograms_.emplace(NewTemporaryFolder());
-        setupExe_ = o_.sign->SignedCopy(setupExe_, signedPrograms_->path(), kSetupProgramFile);
-        unzipDll_ = o_.sign->SignedCopy(unzipDll_, signedPrograms_->path(), kLibraryFile);
+        setupExe_ = o_.sign->SignedCopy(setupExe_, signedPrograms_->path(), kSetupProgramFile, ProgramKind::Program);
+        unzipDll_ = o_.sign->SignedCopy(unzipDll_, signedPrograms_->path(), kLibraryFile, ProgramKind::Library);
     }
 
+    // Every file is written and verified in the folder's private staging
+    // folder, then all are put in place together (output_folder.h). The
+    // folder stays locked until the run ends, so that its check and the
+    // single file made of it see this package, not one a second build writes.
     void Write() {
-        OutputFolder(o_.outDir, OutputFileNames(o_), host_).Prepare();
-        // A single file of an earlier build would no longer match the package.
-        std::error_code error;
-        if (o_.singleFile && !fs::remove(*o_.singleFile, error) && error) {
-            throw PackError("cannot remove " + QuotedPath(*o_.singleFile) + " of an earlier build: " + error.message());
-        }
+        PackageWrite& write = written_.emplace(OutputFolder(o_.outDir, OutputFileNames(o_), host_));
         uint64_t bytes = 0;
         size_t files = 0;
         for (const AppEntry& entry : tree_) {
@@ -259,10 +292,11 @@ private:
         ArchiveOptions archive;
         archive.modified = o_.modified;
         archive.progress = &progress;
-        WriteArchive(tree_, o_.outDir / host_.PathOf(o_.zip), archive);
-        WriteFile(o_.outDir / kSetupFileName, composed_.bytes);
-        CopyInto(setupExe_, o_.outDir, kSetupProgramFile);
-        CopyInto(unzipDll_, o_.outDir, kLibraryFile);
+        WriteArchive(tree_, write.Staging() / host_.PathOf(o_.zip), archive);
+        WriteNewFile(write.Staging() / kSetupFileName, composed_.bytes);
+        CopyInto(setupExe_, write.Staging(), kSetupProgramFile);
+        CopyInto(unzipDll_, write.Staging(), kLibraryFile);
+        write.Commit();
     }
 
     const BuildOptions& o_;
@@ -274,6 +308,8 @@ private:
     std::optional<TemporaryPath> signedPrograms_;
     ComposedSetupFile composed_;
     std::vector<AppEntry> tree_;
+    std::vector<Finding> linkWarnings_;
+    std::optional<PackageWrite> written_;
 };
 
 }  // namespace

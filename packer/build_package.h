@@ -63,7 +63,9 @@ std::vector<std::wstring> OutputFileNames(const BuildOptions& options);
 // Builds and checks; returns the exit code (findings.h). Findings that refuse
 // the build go to `err`, those of the package written to `out`. A sign
 // command that fails on setup.exe or unzip32.dll stops the build before
-// anything is written; on the single file, it leaves no single file.
+// anything is written; on the single file, it leaves no single file. The
+// package's files are written as output_folder.h says: put in place together
+// or not at all.
 int RunBuild(const BuildOptions& options, Host& host, std::ostream& out, std::ostream& err);
 
 }  // namespace packer

@@ -16,9 +16,13 @@
 #include "launcher/pe_format.h"
 #include "launcher/pe_image.h"
 #include "packer/app_tree.h"
+#include "packer/file_ops.h"
+#include "packer/new_file.h"
 #include "packer/pack_error.h"
 #include "packer/package_services.h"
-#include "packer/file_ops.h"
+#include "packer/program_kind.h"
+#include "packer/single_file_check.h"
+#include "packer/system_file.h"
 #include "packer/text.h"
 #include "packer/write_archive.h"
 #include "unzip32/byte_reader.h"
@@ -43,6 +47,8 @@ std::string ReadWhole(const fs::path& file) {
 std::string LauncherImage(const fs::path& launcher) {
     const std::string bytes = ReadWhole(launcher);
     uz::MemoryInput input(bytes);
+    if (const std::string problem = ProgramKindProblem(input, ProgramKind::Program); !problem.empty())
+        throw PackError(QuotedPath(launcher) + " is not the launcher program: it " + problem);
     launcher::ImageLayout layout;
     std::string problem;
     if (!launcher::ReadImageLayout(input, layout, problem))
@@ -99,8 +105,9 @@ std::vector<AppEntry> PackageFiles(const fs::path& packageDir, const std::string
 // hold offsets; they are read from the archive file and patched in memory,
 // while the entries' data, which may be large, is copied as it is.
 struct ArchiveTail {
-    uint64_t directoryOffset = 0;  // where the tail starts in the archive
-    std::string bytes;             // the directory and the end record
+    uint64_t directoryOffset = 0;   // where the tail starts in the archive
+    std::string bytes;              // the directory and the end record
+    std::vector<PackedFile> files;  // as the directory lists them
 };
 
 ArchiveTail TailCountedFromFileStart(uz::ArchiveInput& archive, uint64_t before) {
@@ -109,6 +116,7 @@ ArchiveTail TailCountedFromFileStart(uz::ArchiveInput& archive, uint64_t before)
         throw PackError("the archive just written cannot be read back");
     ArchiveTail tail;
     tail.directoryOffset = index.directoryOffset;
+    for (const uz::Entry& entry : index.entries) tail.files.push_back({entry.name, entry.size, entry.crc});
     // The directory was read whole above, so it and the end record lie within the file.
     tail.bytes.resize(static_cast<size_t>(archive.size() - index.directoryOffset));
     if (!archive.readExact(index.directoryOffset, reinterpret_cast<uint8_t*>(tail.bytes.data()), tail.bytes.size()))
@@ -132,16 +140,24 @@ ArchiveTail TailCountedFromFileStart(uz::ArchiveInput& archive, uint64_t before)
     return tail;
 }
 
-// Copies `size` bytes of `from`, starting at its start, to `out`.
-void CopyBytes(uz::ArchiveInput& from, uint64_t size, std::ofstream& out, const fs::path& source) {
+// Copies `size` bytes of `from`, starting at its start, to `out`; their CRC-32
+// following on from `crc`.
+uint32_t CopyBytes(uz::ArchiveInput& from, uint64_t size, NewFile& out, const fs::path& source, uint32_t crc) {
     std::string buffer(1 << 20, '\0');
     for (uint64_t done = 0; done < size;) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done));
         if (!from.readExact(done, reinterpret_cast<uint8_t*>(buffer.data()), n))
             throw PackError("cannot read " + QuotedPath(source));
-        out.write(buffer.data(), static_cast<std::streamsize>(n));
+        const std::string_view bytes(buffer.data(), n);
+        out.Write(bytes);
+        crc = Crc32(crc, bytes);
         done += n;
     }
+    return crc;
+}
+
+ProgramKind KindOf(const std::string& name) {
+    return name == launcher::kUnzipLibrary ? ProgramKind::Library : ProgramKind::Program;
 }
 
 }  // namespace
@@ -160,23 +176,27 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
     const std::string image = LauncherImage(launcher);
     std::vector<AppEntry> files = PackageFiles(packageDir, ArchiveName(packageDir, host));
 
-    std::optional<TemporaryPath> signedPrograms;
+    // Everything is made in a folder of the tool's own beside the output,
+    // where no one else can have planted a link, not even for the file the
+    // sign command writes, and leaves it for the output's name by rename.
+    std::error_code error;
+    const fs::path place = fs::absolute(output, error).parent_path();
+    if (error) throw PackError("cannot write " + QuotedPath(output) + ": " + error.message());
+    const TemporaryPath work(NewPrivateFolder(place));
     if (signing.command && !signing.programsSigned) {
-        signedPrograms.emplace(NewTemporaryFolder());
         for (AppEntry& file : files) {
             if (file.name != launcher::kSetupProgram && file.name != launcher::kUnzipLibrary) continue;
-            file.source = signing.command->SignedCopy(file.source, signedPrograms->path(), file.name.c_str());
-            std::error_code error;
+            file.source = signing.command->SignedCopy(file.source, work.path(), file.name.c_str(), KindOf(file.name));
             file.size = fs::file_size(file.source, error);
             if (error) throw PackError("cannot read " + QuotedPath(file.source) + ": " + error.message());
         }
     }
 
-    TemporaryPath archive(fs::path(output) += ".payload");
-    WriteArchive(files, archive.path());
+    const fs::path archive = work.path() / "payload.zip";
+    WriteArchive(files, archive);
     std::unique_ptr<uz::ArchiveInput> payload;
-    if (const uz::os::Status opened = uz::os::OpenArchive(archive.path().native(), payload); !opened.ok())
-        throw PackError("cannot read " + QuotedPath(archive.path()) + ": " + uz::os::Describe(opened));
+    if (const uz::os::Status opened = uz::os::OpenArchive(archive.native(), payload); !opened.ok())
+        throw PackError("cannot read " + QuotedPath(archive) + ": " + uz::os::Describe(opened));
 
     // Zeros before the archive make the file end on the boundary a signature
     // starts at: a signing tool then appends it right after the archive's end
@@ -186,22 +206,25 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
                                   launcher::pe::kCertificateAlignment,
                               '\0');
     const ArchiveTail tail = TailCountedFromFileStart(*payload, image.size() + padding.size());
-    // The extension stays: some signing tools tell the kind of file by it.
-    TemporaryPath written(output.parent_path() / (output.stem().native() + fs::path(".part").native() +
-                                                  output.extension().native()));
+    // The output's own name: some signing tools tell the kind of file by it.
+    const fs::path written = work.path() / output.filename();
     {
-        std::ofstream out(written.path(), std::ios::binary | std::ios::trunc);
-        out << image << padding;
-        CopyBytes(*payload, tail.directoryOffset, out, archive.path());
-        out << tail.bytes;
-        out.close();
-        if (!out) throw PackError("cannot write " + QuotedPath(written.path()));
+        NewFile out(written);
+        out.Write(image);
+        out.Write(padding);
+        uint32_t crc = Crc32(Crc32(0, image), padding);
+        crc = CopyBytes(*payload, tail.directoryOffset, out, archive, crc);
+        out.Write(tail.bytes);
+        out.Finish(Crc32(crc, tail.bytes));
     }
-    if (signing.command) signing.command->Sign(written.path(), QuotedPath(output));
-    std::error_code error;
-    fs::rename(written.path(), output, error);
-    if (error) throw PackError("cannot write " + QuotedPath(output) + ": " + error.message());
-    written.Keep();
+    payload.reset();
+    const auto check = [&tail](const fs::path& file) { return SingleFileProblem(file, tail.files); };
+    if (signing.command) {
+        signing.command->Sign(written, QuotedPath(output), check);
+    } else if (const std::string problem = check(written); !problem.empty()) {
+        throw PackError(QuotedPath(output) + " as written " + problem);
+    }
+    RenameOver(written, output);
 }
 
 }  // namespace packer

@@ -25,12 +25,15 @@ struct SingleFileSigning {
 
 // Writes `output` from `launcher` and the package folder `packageDir`:
 // Setup.ini, the archive its ZIPFILE line names, setup.exe and unzip32.dll,
-// in that order. Refused, as a PackError: a launcher that carries anything
-// after its image (a payload or a signature already), a Setup.ini without a
-// ZIPFILE line naming a plain file, a file missing from the folder. With a
-// sign command, the whole file is signed under a temporary name, after the
-// signed programs are inside it. The output is written (and signed) whole or
-// not at all; the package folder is only read.
+// in that order. Refused, as a PackError: a launcher that is not a 32-bit
+// x86 program or carries anything after its image (a payload or a signature
+// already), a Setup.ini without a ZIPFILE line naming a plain file, a file
+// missing from the folder. The file is made in a private folder beside
+// `output` (file_ops.h), read back, and with a sign command signed there,
+// after the signed programs are inside it; then it must still be a program
+// whose payload the launcher reads whole (single_file_check.h). Only then
+// does it take its name: the output is written (and signed) whole or not at
+// all; the package folder is only read.
 void WriteSingleFile(const std::filesystem::path& launcher, const std::filesystem::path& packageDir,
                      const std::filesystem::path& output, Host& host, const SingleFileSigning& signing = {});
 

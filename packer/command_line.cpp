@@ -167,12 +167,14 @@ Arguments Parse(const CommandSpec& command, const std::vector<fs::path>& args) {
     return parsed;
 }
 
-// A whole number in [minimum, maximum], for the numeric options.
+// A whole number in [minimum, maximum], for the numeric options: digits
+// alone (strtoll would also take blanks and a sign before them).
 long long Number(const std::string& what, const std::string& text, long long minimum, long long maximum) {
     char* end = nullptr;
     errno = 0;
     const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < minimum || value > maximum) {
+    const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || *end != '\0' || errno != 0 || value < minimum || value > maximum) {
         throw UsageError{what + " " + Quoted(FromUtf8(text)) + " is not a whole number from " +
                          std::to_string(minimum) + " to " + std::to_string(maximum)};
     }
@@ -194,7 +196,8 @@ std::optional<int64_t> ModifiedOf(const Arguments& args) {
     if (const std::optional<fs::path> given = args.Value("--mtime")) {
         return Number("--mtime", PathText(*given), 0, kLatest);
     }
-    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+    // Set but empty is as malformed as any other text that is no number.
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr) {
         return Number("SOURCE_DATE_EPOCH", epoch, 0, kLatest);
     }
     return std::nullopt;

@@ -1,34 +1,51 @@
 #include "packer/file_ops.h"
 
+#include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
 
+#include "packer/new_file.h"
 #include "packer/pack_error.h"
+#include "packer/system_file.h"
 #include "packer/text.h"
 
 namespace packer {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr int kNameAttempts = 100;
+constexpr size_t kCopyChunk = 1 << 20;
+
+}  // namespace
+
 TemporaryPath::~TemporaryPath() {
     std::error_code ignored;
     if (!kept_) fs::remove_all(path_, ignored);
+}
+
+fs::path NewPrivateFolder(const fs::path& base) {
+    std::random_device random;
+    // A name another process took in the meantime is never shared: the
+    // folder is ours only when this call created it.
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        char digits[17];
+        std::snprintf(digits, sizeof digits, "%08X%08X", static_cast<unsigned>(random()),
+                      static_cast<unsigned>(random()));
+        const fs::path folder = base / (std::string(kPrivateFolderPrefix) + digits);
+        if (MakeOwnFolder(folder)) return folder;
+    }
+    throw PackError("cannot make a folder in " + QuotedPath(base) + ": every name tried was taken");
 }
 
 fs::path NewTemporaryFolder() {
     std::error_code error;
     const fs::path base = fs::temp_directory_path(error);
     if (error) throw PackError("no temporary folder: " + error.message());
-    std::random_device random;
-    // A name another process took in the meantime is never shared: the
-    // folder is ours only when this call created it.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path folder = base / ("setup-pack-" + std::to_string(random()));
-        if (fs::create_directory(folder, error)) return folder;
-        if (error) break;
-    }
-    throw PackError("cannot make a folder in " + QuotedPath(base) + (error ? ": " + error.message() : ""));
+    return NewPrivateFolder(base);
 }
 
 bool IsWithin(const fs::path& inner, const fs::path& outer) {
@@ -44,13 +61,24 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
 }
 
 fs::path CopyInto(const fs::path& source, const fs::path& folder, const char* name) {
+    std::ifstream in(source, std::ios::binary);
+    if (!in) throw PackError("cannot read " + QuotedPath(source));
     std::error_code error;
-    fs::copy_file(source, folder / name, fs::copy_options::overwrite_existing, error);
-    if (error) {
-        throw PackError("cannot copy " + QuotedPath(source) + " to " + QuotedPath(folder / name) + ": " +
-                        error.message());
+    const uint64_t size = fs::file_size(source, error);
+    if (error) throw PackError("cannot read " + QuotedPath(source) + ": " + error.message());
+    NewFile copy(folder / name);
+    std::string buffer(kCopyChunk, '\0');
+    uint32_t crc = 0;
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const std::string_view got(buffer.data(), static_cast<size_t>(in.gcount()));
+        copy.Write(got);
+        crc = Crc32(crc, got);
     }
-    return folder / name;
+    if (in.bad()) throw PackError("cannot read " + QuotedPath(source));
+    if (copy.size() != size) throw PackError(QuotedPath(source) + " changed while it was copied");
+    copy.Finish(crc);
+    return copy.path();
 }
 
 }  // namespace packer

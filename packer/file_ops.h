@@ -7,7 +7,6 @@
 namespace packer {
 
 // Removed when its owner goes, whatever stopped the work, unless kept.
-
 class TemporaryPath {
 public:
     explicit TemporaryPath(std::filesystem::path path) : path_(std::move(path)) {}
@@ -23,15 +22,24 @@ private:
     bool kept_ = false;
 };
 
-// A new, empty folder of the tool's own in the system's temporary folder; a
-// PackError when none can be made.
+// The names of the tool's private folders start with this.
+inline constexpr char kPrivateFolderPrefix[] = ".setup-pack-";
+
+// A new folder of the tool's own in `base` that only this user may enter
+// (system_file.h), named kPrivateFolderPrefix and 16 hexadecimal digits:
+// what the tool writes there nobody else can have planted a link for. Its
+// path.
+std::filesystem::path NewPrivateFolder(const std::filesystem::path& base);
+// The same in the system's temporary folder.
 std::filesystem::path NewTemporaryFolder();
 
 // Is `inner` the folder `outer` or below it? Both as they are once links
 // are followed, as far as they exist.
 bool IsWithin(const std::filesystem::path& inner, const std::filesystem::path& outer);
 
-// Copies `source` to `folder`/`name`, replacing a file there; the copy's path.
+// Copies `source` to the new file `folder`/`name` (new_file.h): the copy
+// must have the size and the bytes the source had when it was read, or it is
+// a PackError. The copy's path.
 std::filesystem::path CopyInto(const std::filesystem::path& source, const std::filesystem::path& folder,
                                const char* name);
 

@@ -13,6 +13,7 @@
 #include "packer/archive_listing.h"
 #include "packer/archive_names.h"
 #include "packer/package_services.h"
+#include "packer/program_kind.h"
 #include "packer/setup_lines.h"
 #include "packer/setup_lint.h"
 #include "packer/text.h"
@@ -67,8 +68,8 @@ public:
             CheckTarget();
             CheckArchive();
         }
-        CheckShippedFile(kSetupProgramFile);
-        CheckShippedFile(kLibraryFile);
+        CheckShippedFile(kSetupProgramFile, ProgramKind::Program);
+        CheckShippedFile(kLibraryFile, ProgramKind::Library);
         CheckOtherFiles();
         return Sorted();
     }
@@ -212,7 +213,7 @@ private:
             present = installer::frmSetup::FileExists(zipPath) != 0;
         } catch (const common::Failure& failure) {
             AddIni(at, Severity::Error, "archive-unreachable",
-                   "setup.exe cannot look for the archive " + Quoted(zipPath) + ": " +
+                   "setup.exe cannot look for the archive " + QuotedPath(host_.PathOf(zipPath)) + ": " +
                        ToUtf8(failure.Description()));
             return;
         }
@@ -242,7 +243,7 @@ private:
         }
         std::vector<ArchiveName> names;
         names.reserve(listing.entries.size());
-        for (const ListedEntry& entry : listing.entries) names.push_back({entry.name, entry.directory});
+        for (const ListedEntry& entry : listing.entries) names.push_back({entry.name, entry.directory, entry.notUtf8});
         CheckNames(names);
         CheckExeLine(&names, "the archive");
     }
@@ -314,11 +315,17 @@ private:
     }
 
     // Windows finds files whatever the case of their names.
-    void CheckShippedFile(const std::string& name) {
+    void CheckShippedFile(const std::string& name, ProgramKind kind) {
         std::error_code error;
         const std::wstring wanted = FoldCase(FromUtf8(name));
         for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
-            if (FoldCase(host_.TextOf(it->path().filename())) == wanted && !it->is_directory(error)) return;
+            if (FoldCase(host_.TextOf(it->path().filename())) != wanted || it->is_directory(error)) continue;
+            if (const std::string problem = ProgramFileProblem(it->path(), kind); !problem.empty()) {
+                Add(name, 0, Severity::Error, "file-not-a-program",
+                    "the file " + problem + (kind == ProgramKind::Program ? ": Windows cannot start it"
+                                                                          : ": setup.exe cannot load it"));
+            }
+            return;
         }
         Add(name, 0, Severity::Error, "file-missing", "missing from the package folder");
     }

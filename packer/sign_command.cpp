@@ -4,6 +4,7 @@
 
 #include "packer/pack_error.h"
 #include "packer/run_program.h"
+#include "packer/system_file.h"
 #include "packer/file_ops.h"
 #include "packer/text.h"
 
@@ -89,7 +90,7 @@ std::vector<NativeString> SignCommand::WordsFor(const fs::path& file, const fs::
     return words;
 }
 
-void SignCommand::Sign(const fs::path& file, const std::string& shown) const {
+void SignCommand::Sign(const fs::path& file, const std::string& shown, const ResultCheck& check) const {
     std::error_code error;
     const fs::path program = fs::absolute(file, error);
     if (error) throw PackError("cannot sign " + shown + ": " + error.message());
@@ -104,8 +105,16 @@ void SignCommand::Sign(const fs::path& file, const std::string& shown) const {
     } else if (writesNewFile_ && !fs::is_regular_file(copy.path(), error)) {
         problem = "the sign command wrote no " + QuotedPath(copy.path());
     } else if (writesNewFile_) {
-        fs::rename(copy.path(), program, error);
-        if (error) problem = "cannot replace it by " + QuotedPath(copy.path()) + ": " + error.message();
+        try {
+            RenameOver(copy.path(), program);
+        } catch (const PackError& e) {
+            problem = e.what();
+        }
+    }
+    // A command that ends well may still have cut or replaced the file.
+    if (problem.empty()) {
+        if (const std::string wrong = check(program); !wrong.empty())
+            problem = "the sign command " + outcome.ending + ", but the file it left " + wrong;
     }
     if (problem.empty()) return;
     std::string output = outcome.output;
@@ -113,9 +122,11 @@ void SignCommand::Sign(const fs::path& file, const std::string& shown) const {
     throw PackError("signing " + shown + " failed: " + problem + (output.empty() ? "" : "; its output:\n" + output));
 }
 
-fs::path SignCommand::SignedCopy(const fs::path& source, const fs::path& folder, const char* name) const {
+fs::path SignCommand::SignedCopy(const fs::path& source, const fs::path& folder, const char* name,
+                                 ProgramKind kind) const {
     const fs::path copy = CopyInto(source, folder, name);
-    Sign(copy, "a copy of " + QuotedPath(source));
+    Sign(copy, "a copy of " + QuotedPath(source),
+         [kind](const fs::path& file) { return ProgramFileProblem(file, kind); });
     return copy;
 }
 

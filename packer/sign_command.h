@@ -11,11 +11,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "packer/command_words.h"
+#include "packer/program_kind.h"
 
 namespace packer {
 
@@ -31,14 +33,20 @@ public:
                                        const std::filesystem::path& signedCopy) const;
     bool WritesNewFile() const { return writesNewFile_; }
 
+    // What is wrong with a signed file, as the end of a sentence about it
+    // ("is not a Windows program: ..."); empty when it is as it should be.
+    using ResultCheck = std::function<std::string(const std::filesystem::path& file)>;
+
     // Signs `file`, named in messages as `shown`. When the command fails
     // (does not start, ends with an exit code other than 0, writes no {out})
-    // it is a PackError with the command's output, and `file` is as the
-    // command left it: the caller discards it.
-    void Sign(const std::filesystem::path& file, const std::string& shown) const;
-    // `source` copied to `folder`/`name` and signed there; the copy's path.
+    // or leaves a file `check` finds wrong, it is a PackError with the
+    // command's output, and `file` is as the command left it: the caller
+    // discards it.
+    void Sign(const std::filesystem::path& file, const std::string& shown, const ResultCheck& check) const;
+    // `source` copied to `folder`/`name` and signed there, still a program
+    // of `kind` afterwards; the copy's path.
     std::filesystem::path SignedCopy(const std::filesystem::path& source, const std::filesystem::path& folder,
-                                     const char* name) const;
+                                     const char* name, ProgramKind kind) const;
 
 private:
     std::vector<NativeString> words_;

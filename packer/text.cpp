@@ -42,6 +42,25 @@ void AppendWide(std::wstring& out, char32_t c) {
 bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// The character of the UTF-8 sequence at the start of `bytes` and its
+// length; 0 when the sequence is malformed.
+size_t DecodeOne(std::string_view bytes, char32_t& c) {
+    const auto lead = static_cast<uint8_t>(bytes[0]);
+    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                                      : (lead >> 3) == 0x1E ? 4 : 0;
+    c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+    bool ok = length != 0 && length <= bytes.size();
+    for (size_t k = 1; ok && k < length; ++k) {
+        const auto next = static_cast<uint8_t>(bytes[k]);
+        ok = (next & 0xC0) == 0x80;
+        c = (c << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are malformed too.
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (ok && (c < kSmallest[length] || c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c))) ok = false;
+    return ok ? length : 0;
+}
+
 }  // namespace
 
 std::string ToUtf8(std::wstring_view text) {
@@ -63,32 +82,41 @@ std::string ToUtf8(std::wstring_view text) {
 std::wstring FromUtf8(std::string_view bytes) {
     std::wstring out;
     out.reserve(bytes.size());
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<uint8_t>(bytes[i]);
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                      : (lead >> 3) == 0x1E ? 4 : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F
-                                                                                   : lead & 0x07;
-        bool ok = length != 0 && i + length <= bytes.size();
-        for (size_t k = 1; ok && k < length; ++k) {
-            const auto next = static_cast<uint8_t>(bytes[i + k]);
-            ok = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are malformed too.
-        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (ok && (c < kSmallest[length] || c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c)))
-            ok = false;
-        if (!ok) {
-            AppendWide(out, kReplacement);
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const size_t length = DecodeOne(bytes.substr(i), c);
+        AppendWide(out, length == 0 ? kReplacement : c);
+        i += length == 0 ? 1 : length;
+    }
+    return out;
+}
+
+bool IsUtf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const size_t length = DecodeOne(bytes.substr(i), c);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string QuotedBytes(std::string_view bytes) {
+    std::string out = "\"";
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const size_t length = DecodeOne(bytes.substr(i), c);
+        if (length == 0) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(static_cast<uint8_t>(bytes[i])));
+            out += escaped;
             ++i;
             continue;
         }
-        AppendWide(out, c);
+        out.append(bytes.substr(i, length));
         i += length;
     }
-    return out;
+    return out + "\"";
 }
 
 std::string Quoted(std::wstring_view text) {
@@ -147,17 +175,14 @@ std::string ShownCharacter(char32_t c) {
 }
 
 std::string PathText(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
+    // Windows takes "/" for "\": a path given with one and joined with the
+    // other is shown with "\" alone. On POSIX "\" is part of a name.
+    std::filesystem::path shown = path;
+    const std::u8string text = shown.make_preferred().u8string();
     return std::string(text.begin(), text.end());
 }
 
-// Appended rather than "\"" + text: GCC 12 at -O3 takes that for an
-// overlapping copy (-Wrestrict).
-std::string QuotedPath(const std::filesystem::path& path) {
-    std::string out = "\"";
-    out += PathText(path);
-    return out += '"';
-}
+std::string QuotedPath(const std::filesystem::path& path) { return QuotedBytes(PathText(path)); }
 
 bool IsFullPath(std::wstring_view value) {
     const bool driveLetter = value.size() >= 2 && value[1] == L':' &&

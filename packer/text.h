@@ -29,7 +29,14 @@ std::string ShownCharacter(char32_t c);
 // leading separator (the root of the drive, or a network path).
 bool IsFullPath(std::wstring_view value);
 
-// A path as UTF-8, and quoted for a message.
+// Whether `bytes` are well-formed UTF-8.
+bool IsUtf8(std::string_view bytes);
+// Bytes meant as UTF-8 quoted for a message: "caf\xE9.txt", each byte that
+// is no part of a well-formed sequence shown as \xHH.
+std::string QuotedBytes(std::string_view bytes);
+
+// A path as UTF-8 with the system's own separator, and quoted for a message
+// (a POSIX name's bytes that are not UTF-8 as QuotedBytes shows them).
 std::string PathText(const std::filesystem::path& path);
 std::string QuotedPath(const std::filesystem::path& path);
 

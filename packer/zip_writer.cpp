@@ -1,5 +1,7 @@
 #include "packer/zip_writer.h"
 
+#include <zlib.h>
+
 #include <limits>
 #include <optional>
 
@@ -20,8 +22,9 @@ constexpr uint16_t kVersionNeeded = 20;
 constexpr uint16_t kVersionMadeBy = (zip::kHostMsDos << 8) | kVersionNeeded;
 constexpr uint32_t kDosFileAttributes = 0;  // an ordinary file
 // Offsets inside the local header of the fields written after the data.
-constexpr std::streamoff kLocalMethodOffset = 8;
-constexpr std::streamoff kLocalCrcOffset = 14;  // crc-32, compressed size, size
+constexpr uint64_t kLocalMethodOffset = 8;
+constexpr uint64_t kLocalCrcOffset = 14;  // crc-32, compressed size, size
+constexpr size_t kMaxPiece = 1 << 24;      // bytes of data per CRC kept
 constexpr uint32_t kMaxField32 = std::numeric_limits<uint32_t>::max();
 constexpr size_t kMaxEntries = 0xFFFF;          // the end record's 16-bit count
 // Extended timestamp: u8 flags (bit 0: the modification time follows), u32
@@ -49,26 +52,19 @@ bool IsAscii(const std::string& name) {
 
 }  // namespace
 
-ZipWriter::ZipWriter(std::filesystem::path file) : file_(std::move(file)) {
-    out_.open(file_, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
-    if (!out_) throw PackError("cannot create " + QuotedPath(file_));
-}
+ZipWriter::ZipWriter(std::filesystem::path file) : file_(std::move(file)) { out_.emplace(file_); }
 
 ZipWriter::~ZipWriter() {
     if (finished_) return;
-    out_.close();
+    // Closed first: Windows removes no file that is open without delete sharing.
+    out_.reset();
     std::error_code ignored;
     std::filesystem::remove(file_, ignored);
 }
 
-void ZipWriter::Check(const char* what) {
-    if (!out_) throw PackError(std::string("cannot ") + what + " " + QuotedPath(file_));
-}
-
-void ZipWriter::Write(std::string_view bytes) {
-    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    Check("write");
-    end_ += bytes.size();
+void ZipWriter::WriteFinal(std::string_view bytes) {
+    out_->Write(bytes);
+    fileCrc_ = Crc32(fileCrc_, bytes);
 }
 
 uint32_t ZipWriter::Offset32(uint64_t offset) const {
@@ -78,7 +74,7 @@ uint32_t ZipWriter::Offset32(uint64_t offset) const {
     return static_cast<uint32_t>(offset);
 }
 
-void ZipWriter::WriteLocalHeader(const CentralEntry& e) {
+std::string ZipWriter::LocalHeader(const CentralEntry& e) {
     ByteWriter w;
     w.u32(zip::kLocalHeaderSignature);
     w.u16(kVersionNeeded);
@@ -93,7 +89,7 @@ void ZipWriter::WriteLocalHeader(const CentralEntry& e) {
     w.u16(static_cast<uint16_t>(e.extra.size()));
     w.text(e.name);
     w.text(e.extra);
-    Write(w.bytes());
+    return w.bytes();
 }
 
 // Method, crc and sizes are known only once the data is written.
@@ -104,12 +100,8 @@ void ZipWriter::PatchLocalHeader(const CentralEntry& e) {
     sums.u32(e.crc);
     sums.u32(e.compressedSize);
     sums.u32(e.size);
-    out_.seekp(static_cast<std::streamoff>(e.localHeaderOffset) + kLocalMethodOffset);
-    out_.write(method.bytes().data(), 2);
-    out_.seekp(static_cast<std::streamoff>(e.localHeaderOffset) + kLocalCrcOffset);
-    out_.write(sums.bytes().data(), 12);
-    out_.seekp(static_cast<std::streamoff>(end_));
-    Check("write");
+    out_->WriteAt(e.localHeaderOffset + kLocalMethodOffset, method.bytes());
+    out_->WriteAt(e.localHeaderOffset + kLocalCrcOffset, sums.bytes());
 }
 
 ZipWriter::CentralEntry ZipWriter::Begin(const std::string& name, int64_t modified,
@@ -126,31 +118,37 @@ ZipWriter::CentralEntry ZipWriter::Begin(const std::string& name, int64_t modifi
     }
     return CentralEntry{name, static_cast<uint16_t>(IsAscii(name) ? 0 : zip::kFlagUtf8Names),
                         method, ToDosTime(modified), extra.bytes(), 0, 0, 0, externalAttributes,
-                        Offset32(end_)};
+                        Offset32(out_->size())};
 }
 
 void ZipWriter::AddDirectory(const std::string& name, int64_t modified) {
     CentralEntry e = Begin(name, modified, zip::kMethodStored, zip::kDosDirectory);
-    WriteLocalHeader(e);
+    WriteFinal(LocalHeader(e));
     entries_.push_back(std::move(e));
 }
 
 void ZipWriter::BeginFile(const std::string& name, int64_t modified) {
     CentralEntry e = Begin(name, modified, zip::kMethodDeflated, kDosFileAttributes);
-    WriteLocalHeader(e);
+    out_->Write(LocalHeader(e));  // final only in EndFile
     entries_.push_back(std::move(e));
     open_ = true;
-    dataStart_ = end_;
+    dataStart_ = out_->size();
+    pieces_.clear();
 }
 
 void ZipWriter::WriteData(std::string_view bytes) {
     if (!open_) throw PackError("the archive writer got data outside a file");
-    Write(bytes);
+    out_->Write(bytes);
+    // crc32_combine counts in z_off_t, which may be 32 bits: pieces stay small.
+    for (size_t at = 0; at < bytes.size(); at += kMaxPiece) {
+        const std::string_view piece = bytes.substr(at, kMaxPiece);
+        pieces_.push_back({Crc32(0, piece), piece.size()});
+    }
 }
 
 void ZipWriter::EndFile(uint16_t method, uint32_t crc, uint64_t size) {
     if (!open_) throw PackError("the archive writer ended a file it had not begun");
-    const uint64_t compressed = end_ - dataStart_;
+    const uint64_t compressed = out_->size() - dataStart_;
     if (size >= kMaxField32 || compressed >= kMaxField32) {
         throw PackError("an entry of 4 GiB or more, which the archive cannot hold without Zip64");
     }
@@ -160,13 +158,16 @@ void ZipWriter::EndFile(uint16_t method, uint32_t crc, uint64_t size) {
     e.compressedSize = static_cast<uint32_t>(compressed);
     e.size = static_cast<uint32_t>(size);
     PatchLocalHeader(e);
-    Offset32(end_);
+    fileCrc_ = Crc32(fileCrc_, LocalHeader(e));
+    for (const Piece& piece : pieces_)
+        fileCrc_ = static_cast<uint32_t>(crc32_combine(fileCrc_, piece.crc, static_cast<z_off_t>(piece.size)));
+    Offset32(out_->size());
     open_ = false;
 }
 
 void ZipWriter::Finish() {
     if (open_) throw PackError("the archive writer finished inside a file");
-    const uint32_t directoryOffset = Offset32(end_);
+    const uint32_t directoryOffset = Offset32(out_->size());
     ByteWriter w;
     for (const CentralEntry& e : entries_) {
         w.u32(zip::kCentralHeaderSignature);
@@ -198,10 +199,9 @@ void ZipWriter::Finish() {
     w.u32(directorySize);
     w.u32(directoryOffset);
     w.u16(0);  // comment length
-    Write(w.bytes());
-    Offset32(end_);
-    out_.close();
-    if (out_.fail()) throw PackError("cannot write " + QuotedPath(file_));
+    WriteFinal(w.bytes());
+    Offset32(out_->size());
+    out_->Finish(fileCrc_);
     finished_ = true;
 }
 

@@ -6,18 +6,19 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "packer/dos_time.h"
+#include "packer/new_file.h"
 
 namespace packer {
 
 class ZipWriter {
 public:
-    // Creates (or empties) `file`. Trouble is a PackError.
+    // Creates `file`, which must not exist (new_file.h). Trouble is a PackError.
     explicit ZipWriter(std::filesystem::path file);
     ZipWriter(const ZipWriter&) = delete;
     ZipWriter& operator=(const ZipWriter&) = delete;
@@ -32,7 +33,8 @@ public:
     void BeginFile(const std::string& name, int64_t modified);
     void WriteData(std::string_view bytes);
     void EndFile(uint16_t method, uint32_t crc, uint64_t size);
-    // Writes the central directory and the end record.
+    // Writes the central directory and the end record, then verifies the
+    // whole file as read back from the disk against what was written.
     void Finish();
 
 private:
@@ -46,18 +48,26 @@ private:
 
     CentralEntry Begin(const std::string& name, int64_t modified, uint16_t method,
                        uint32_t externalAttributes);
-    void WriteLocalHeader(const CentralEntry& entry);
+    static std::string LocalHeader(const CentralEntry& entry);
     void PatchLocalHeader(const CentralEntry& entry);
-    void Write(std::string_view bytes);
-    void Check(const char* what);
+    // Bytes that are final as they are written, and their CRC-32 into the file's.
+    void WriteFinal(std::string_view bytes);
     uint32_t Offset32(uint64_t offset) const;
 
+    // The CRC-32 of a piece of a file's data, kept until its local header,
+    // which comes before it, is final.
+    struct Piece {
+        uint32_t crc;
+        size_t size;
+    };
+
     std::filesystem::path file_;
-    std::fstream out_;
-    uint64_t end_ = 0;  // logical end of the archive so far
+    std::optional<NewFile> out_;
+    uint32_t fileCrc_ = 0;  // of the file's bytes that are final
     std::vector<CentralEntry> entries_;
     bool open_ = false;  // a file's data is being written
     uint64_t dataStart_ = 0;
+    std::vector<Piece> pieces_;  // of the open file's data
     bool finished_ = false;
 };
 

@@ -23,6 +23,7 @@ struct EndRecord {
     uint64_t directoryOffset = 0;
     uint64_t directoryEnd = 0;  // where the directory must end: the end record or the Zip64 record
     bool multiDisk = false;
+    bool zip64 = false;         // the values come from the Zip64 record
     std::string comment;
 };
 
@@ -99,6 +100,7 @@ DirectoryResult ApplyZip64End(ArchiveInput& input, EndRecord& end) {
     end.directorySize = directorySize;
     end.directoryOffset = directoryOffset;
     end.directoryEnd = recordAt;
+    end.zip64 = true;
     return {};
 }
 
@@ -119,6 +121,11 @@ public:
             return false;
         }
         return true;
+    }
+    // Whether a record with `signature` starts at the cursor, before `end`.
+    bool startsRecord(uint32_t signature, uint64_t end) {
+        return pos_ < end && end - pos_ >= 4 && need(4) &&
+               ByteReader(buffer_.data() + (pos_ - bufferAt_), 4).u32() == signature;
     }
     ByteReader take(size_t n) {  // only after need(n)
         ByteReader r(buffer_.data() + (pos_ - bufferAt_), n);
@@ -181,16 +188,32 @@ DirectoryResult ReadCentralDirectory(ArchiveInput& input, ArchiveIndex& index) {
     if (end.entries > maxEntries)
         return {DirectoryError::Corrupt, "the entry count does not fit the central directory"};
     index.entries.clear();
+    index.disagreeingCount.reset();
     // Reserve for what a sane directory holds; a larger count grows as records prove real.
     index.entries.reserve(static_cast<size_t>(std::min<uint64_t>(end.entries, 65536)));
 
     DirectoryCursor cursor(input, index.directoryOffset, directoryEnd);
-    for (uint64_t i = 0; i < end.entries; ++i) {
-        if (!cursor.need(zip::kCentralHeaderSize))
+    // The count and the directory's byte size describe one directory twice.
+    // Records that lie within the size after the counted ones are read too:
+    // a reader that stopped at the count would drop entries without a word.
+    const uint64_t sizedEnd = std::min(directoryEnd, index.directoryOffset + end.directorySize);
+    for (uint64_t i = 0; i < end.entries || cursor.startsRecord(zip::kCentralHeaderSignature, sizedEnd); ++i) {
+        // A record missing where the directory's size says it has ended: the
+        // count is too high.
+        const auto countTooHigh = [&] {
+            return DirectoryResult{DirectoryError::Corrupt,
+                                   "the end of the central directory counts " + std::to_string(end.entries) +
+                                       " entries, but the directory holds " + std::to_string(i)};
+        };
+        if (!cursor.need(zip::kCentralHeaderSize)) {
+            if (cursor.position() >= sizedEnd) return countTooHigh();
             return {DirectoryError::Truncated, "the central directory ends early"};
+        }
         ByteReader h = cursor.take(zip::kCentralHeaderSize);
-        if (h.u32() != zip::kCentralHeaderSignature)
+        if (h.u32() != zip::kCentralHeaderSignature) {
+            if (cursor.position() - zip::kCentralHeaderSize >= sizedEnd) return countTooHigh();
             return {DirectoryError::Corrupt, "bad central directory record " + std::to_string(i + 1)};
+        }
         Entry e;
         e.versionMadeBy = h.u16();
         h.u16();  // version needed
@@ -226,6 +249,9 @@ DirectoryResult ReadCentralDirectory(ArchiveInput& input, ArchiveIndex& index) {
         e.localHeaderOffset += index.prefixSize;
         index.entries.push_back(std::move(e));
     }
+    const uint64_t found = index.entries.size();
+    const bool wrapped = !end.zip64 && found > end.entries && (found - end.entries) % 0x10000 == 0;
+    if (found != end.entries && !wrapped) index.disagreeingCount = end.entries;
     return {};
 }
 

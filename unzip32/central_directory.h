@@ -3,6 +3,7 @@
 // and every entry, each length checked against the archive's real size.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ struct ArchiveIndex {
     std::string comment;          // raw bytes of the archive comment
     uint64_t directoryOffset = 0; // where the directory really starts
     uint64_t prefixSize = 0;      // bytes before the archive's own offset 0
+    // The end record's entry count when the directory holds a different
+    // number of records: every record is read all the same, and the reader's
+    // caller says that the two disagree. A count lower by a multiple of 65536
+    // in the 16-bit field of an archive without Zip64 records is that field
+    // wrapped around, not a disagreement.
+    std::optional<uint64_t> disagreeingCount;
 };
 
 struct DirectoryResult {

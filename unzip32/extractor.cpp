@@ -58,6 +58,15 @@ int32_t Extractor::run(ArchiveInput& input, const std::string& archiveName) {
     }
     RunContext context{options_, callbacks_, reporter_, outcome_, settings_};
     reporter_.message(context.info(), "Archive:  " + archiveName);
+    if (index.disagreeingCount) {
+        // Every entry the directory holds is handled; the archive is still
+        // not what its writer meant, so the run cannot end clean.
+        reporter_.message(MessageClass::Error,
+                          "warning: " + archiveName + ": the end of the central directory counts " +
+                              std::to_string(*index.disagreeingCount) + " entries, but the directory holds " +
+                              std::to_string(index.entries.size()) + "; all of them are read");
+        outcome_.fail(UZ_WARNING);
+    }
     if (options_.displayComment && !index.comment.empty()) {
         reporter_.requested(IsValidUtf8(index.comment) ? index.comment : Cp437ToUtf8(index.comment));
     }

@@ -64,9 +64,8 @@ setup_pack_elsewhere() {
     mkdir "$work/tool" "$work/app"
     cp "$dist/native/setup-pack" "$dist/native/libunzip32.so" "$work/tool/"
     printf 'program\r\n' > "$work/app/app.exe"
-    # The check looks only for these two beside Setup.ini.
-    printf 'MZ' > "$work/setup.exe"
-    printf 'MZ' > "$work/unzip32.dll"
+    # The programs a package ships: build takes only a 32-bit Windows program and DLL.
+    cp "$dist/win32/setup.exe" "$dist/win32/unzip32.dll" "$work/"
     local tool=$work/tool/setup-pack
     build() {  # OUTDIR
         "$tool" build "$work/app" "$1" --target App --exe app.exe \

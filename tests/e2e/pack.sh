@@ -46,6 +46,19 @@ expect-exit 0
 diff -r "$app" "$dest" > "$E2E_WORK/diff.txt" || fail "installed files differ: $(head "$E2E_WORK/diff.txt")"
 rm -rf "$dest"
 
+echo "== build again over it, the folder given with forward slashes"
+printf 'version 2\r\n' > "$app/docs/guide.txt"
+"$WINE_RUN" "$SETUP_PACK" build "$(winpath "$app")" "$(winpath "$pkg" | tr '\\' /)" \
+    --name "Packed Writer" --message "This installs Packed Writer." \
+    --target "$target_name" --exe writer.exe --autolaunch false \
+    > "$E2E_WORK/again.txt" 2>&1 || { cat "$E2E_WORK/again.txt"; fail "the second build did not succeed"; }
+grep -q "built and checked" "$E2E_WORK/again.txt" || fail "no success line: $(cat "$E2E_WORK/again.txt")"
+! grep -q / "$E2E_WORK/again.txt" || fail "a message mixes path separators: $(cat "$E2E_WORK/again.txt")"
+[ "$(ls -A "$pkg" | sort | tr '\n' ' ')" = "Setup.ini Setup.zip setup.exe unzip32.dll " ] ||
+    fail "the package folder holds $(ls -A "$pkg")"
+python3 -c "import sys, zipfile; assert zipfile.ZipFile(sys.argv[1]).read('docs/guide.txt') == b'version 2\r\n'" \
+    "$pkg/Setup.zip" || fail "Setup.zip is not the new one"
+
 echo "== check a damaged package"
 printf 'TARGET=Packed\ntarget=x\r\nZIPFILE=Setup.zip\r\nEXEFILE=nothere.exe\r\nAUTOLAUNCH=yes\r\n' > "$pkg/Setup.ini"
 rm "$pkg/unzip32.dll"

@@ -1,6 +1,7 @@
 // A program file as the linker leaves it, for the tests of the single-file
-// installer: MS-DOS header, PE headers (PE32, 16 data directories), one
-// section of raw data, nothing after it.
+// installer and of the programs a package ships: MS-DOS header, PE headers
+// (i386, PE32, 16 data directories), one section of raw data, nothing after
+// it; a program, or with `library` a DLL.
 #pragma once
 
 #include <string>
@@ -17,11 +18,13 @@ constexpr size_t kSectionTable = kOptionalHeader + kOptionalHeaderSize;
 constexpr size_t kHeadersSize = 0x200;
 constexpr size_t kImageSize = 0x400;
 
-inline std::string ProgramImage() {
+inline std::string ProgramImage(bool library = false) {
     std::string image(kImageSize, '\0');
     Patch16(image, 0, 0x5A4D);                               // e_magic "MZ"
     Patch32(image, 0x3C, kPeOffset);                         // e_lfanew
     Patch32(image, kPeOffset, 0x4550);                       // "PE\0\0"
+    Patch16(image, kPeOffset + 4, 0x14C);                    // Machine: i386
+    Patch16(image, kPeOffset + 4 + 18, library ? 0x2102 : 0x0102);  // Characteristics: (DLL,) 32-bit, executable
     Patch16(image, kPeOffset + 4 + 2, 1);                    // NumberOfSections
     Patch16(image, kPeOffset + 4 + 16, kOptionalHeaderSize);  // SizeOfOptionalHeader
     Patch16(image, kOptionalHeader, 0x10B);                  // Magic: PE32
@@ -31,5 +34,8 @@ inline std::string ProgramImage() {
     Patch32(image, kSectionTable + 20, kHeadersSize);               // PointerToRawData
     return image;
 }
+
+// A DLL: what unzip32.dll must be.
+inline std::string LibraryImage() { return ProgramImage(true); }
 
 }  // namespace uztest

@@ -1,6 +1,7 @@
 // `setup-pack build`: the values it refuses, the package it writes, and its
 // command line.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <functional>
 #include <sstream>
@@ -25,8 +26,8 @@ protected:
     void SetUp() override {
         WriteFile(app() / "writer.exe", "MZ the program");
         WriteFile(app() / "docs" / "guide.txt", "How to write.");
-        WriteFile(shipped() / "setup.exe", "MZ setup");
-        WriteFile(shipped() / "unzip32.dll", "MZ library");
+        WriteFile(shipped() / "setup.exe", uztest::ProgramImage());
+        WriteFile(shipped() / "unzip32.dll", uztest::LibraryImage());
     }
     fs::path app() const { return folder.path() / "app"; }
     fs::path out() const { return folder.path() / "out"; }
@@ -173,8 +174,8 @@ TEST_F(Build, WritesExactSettingsAndShipsBothFiles) {
               "SHORTCUTPROGRAMS=Sample Writer\r\n"
               "SHORTCUTDESKTOP=Sample Writer\r\n"
               "AUTOLAUNCH=true\r\n");
-    EXPECT_EQ(ReadFile(out() / "setup.exe"), "MZ setup");
-    EXPECT_EQ(ReadFile(out() / "unzip32.dll"), "MZ library");
+    EXPECT_EQ(ReadFile(out() / "setup.exe"), uztest::ProgramImage());
+    EXPECT_EQ(ReadFile(out() / "unzip32.dll"), uztest::LibraryImage());
     EXPECT_TRUE(fs::is_regular_file(out() / "Setup.zip"));
     EXPECT_NE(printed.str().find("built and checked"), std::string::npos) << printed.str();
 }
@@ -247,6 +248,51 @@ TEST_F(Build, ReproducibleAcrossTimeZonesAndTouchedFiles) {
     const std::string fixed = build("TZ=UTC0 SOURCE_DATE_EPOCH=1700000000", "fixed");
     for (const auto& entry : fs::recursive_directory_iterator(app())) SetModified(entry.path(), 1800000000);
     EXPECT_EQ(build("TZ=EST5EDT SOURCE_DATE_EPOCH=1700000000", "touched"), fixed);
+}
+
+// What a build may not expect of the application folder and the
+// environment: a link to a file outside APPDIR is packed as it is, with a
+// warning (refused under --strict); a name that is not UTF-8 is refused,
+// shown with its bytes; a malformed SOURCE_DATE_EPOCH is refused like any
+// malformed number.
+TEST_F(Build, LinksOutOfTheFolderNamesNotUtf8AndMalformedTimes) {
+    struct Case {
+        const char* what;
+        const char* environment;
+        const char* option;
+        fs::path added;  // to APPDIR: a link to `target`, or a file
+        fs::path target;
+        int status;
+        std::string said;
+    };
+    const fs::path outside = folder.path() / "outside.txt";
+    WriteFile(outside, "not in the application folder");
+    const std::string link = "is a link to \"" + outside.string() +
+                             "\", a file outside APPDIR: its content is packed as \"docs/notes.txt\"";
+    const Case kCases[] = {
+        {"a link out", "", "", app() / "docs" / "notes.txt", outside, 1,
+         "setup-pack: warning: \"" + app().string() + "/docs/notes.txt\" " + link},
+        {"a link out, strict", "", "--strict", app() / "docs" / "notes.txt", outside, 2, link},
+        {"a link in", "", "--strict", app() / "docs" / "notes.txt", app() / "writer.exe", 0, "built and checked"},
+        {"a name not UTF-8", "", "", app() / "caf\xE9.txt", "", 2,
+         "Setup.zip: error: entry \"caf\\xE9.txt\": the name is not the UTF-8 text it is marked as"},
+        {"an empty time", "SOURCE_DATE_EPOCH=", "", "", "", 64, "SOURCE_DATE_EPOCH \"\" is not a whole number"},
+        {"a time with blanks", "SOURCE_DATE_EPOCH=' 1700000000'", "", "", "", 64, "is not a whole number"},
+        {"a signed time", "", "--mtime +5", "", "", 64, "--mtime \"+5\" is not a whole number"},
+    };
+    for (const Case& c : kCases) {
+        if (!c.target.empty()) fs::create_symlink(c.target, c.added);
+        if (c.target.empty() && !c.added.empty()) WriteFile(c.added, "x");
+        fs::remove_all(out());
+        int status = 0;
+        const std::string said = Tool(c.environment, "build '" + app().string() + "' '" + out().string() +
+                                                         "' --target Writer --exe writer.exe " + c.option,
+                                      status);
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.what << ": " << said;
+        EXPECT_NE(said.find(c.said), std::string::npos) << c.what << ": " << said;
+        EXPECT_EQ(fs::exists(out()), c.status < 2) << c.what;
+        if (!c.added.empty()) fs::remove(c.added);
+    }
 }
 
 struct UsageCase {

@@ -11,6 +11,7 @@
 #include "packer/package_check.h"
 #include "packer/write_archive.h"
 #include "packer_fixture.h"
+#include "program_image.h"
 #include "zip_builder.h"
 
 namespace {
@@ -56,6 +57,9 @@ enum class Change {
     Encrypted,     // every file entry flagged as encrypted
     OtherFiles,    // a library and an old archive beside the package's files
     Prefixed,      // a program's bytes before the archive, as in a self-extractor
+    SetupIsLibrary,   // setup.exe a DLL
+    LibraryIsProgram, // unzip32.dll a program
+    SetupCut,         // setup.exe cut short
 };
 
 struct Expect {
@@ -230,6 +234,12 @@ const Case kCases[] = {
      {{"Old.zip", 0, kWarning, "an archive or file left by an earlier build", "other-file"},
       {"version.dll", 0, kWarning, "a library beside setup.exe", "other-file"}}},
     {"LibraryMissing", kGood, Change::NoLibrary, {{"unzip32.dll", 0, kError, "missing"}}},
+    {"SetupIsALibrary", kGood, Change::SetupIsLibrary,
+     {{"setup.exe", 0, kError, "is a library (DLL), not a program: Windows cannot start it", "file-not-a-program"}}},
+    {"LibraryIsAProgram", kGood, Change::LibraryIsProgram,
+     {{"unzip32.dll", 0, kError, "is a program, not a library (DLL): setup.exe cannot load it", "file-not-a-program"}}},
+    {"SetupCutShort", kGood, Change::SetupCut,
+     {{"setup.exe", 0, kError, "is not a Windows program: the program file is cut short", "file-not-a-program"}}},
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -237,7 +247,7 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 class PackageCheck : public ::testing::TestWithParam<Case> {
 protected:
     // A package folder: Setup.zip from an application folder, Setup.ini,
-    // setup.exe and unzip32.dll (stand-ins: the check only looks for them).
+    // setup.exe and unzip32.dll (program images of the right kind, no code).
     fs::path MakePackage(const Case& c) {
         const fs::path app = folder.path() / "app";
         const fs::path top = c.change == Change::NestedArchive ? app / "App" : app;
@@ -248,9 +258,12 @@ protected:
         fs::create_directories(package);
         packer::WriteArchive(app, package / "Setup.zip");
         if (c.change != Change::NoSetupIni) WriteFile(package / "Setup.ini", c.ini);
-        if (c.change != Change::NoSetupExe) WriteFile(package / "setup.exe", "MZ");
-        if (c.change != Change::NoLibrary) WriteFile(package / "unzip32.dll", "MZ");
+        if (c.change != Change::NoSetupExe) WriteFile(package / "setup.exe", uztest::ProgramImage());
+        if (c.change != Change::NoLibrary) WriteFile(package / "unzip32.dll", uztest::LibraryImage());
         if (c.change == Change::NoArchive) fs::remove(package / "Setup.zip");
+        if (c.change == Change::SetupIsLibrary) WriteFile(package / "setup.exe", uztest::LibraryImage());
+        if (c.change == Change::LibraryIsProgram) WriteFile(package / "unzip32.dll", uztest::ProgramImage());
+        if (c.change == Change::SetupCut) WriteFile(package / "setup.exe", uztest::ProgramImage().substr(0, 1000));
         if (c.change == Change::Prefixed) {
             WriteFile(package / "Setup.zip", std::string(4096, 'M') + ReadFile(package / "Setup.zip"));
         }

@@ -67,12 +67,16 @@ TEST(SignCommand, WindowsCommandLineGivesTheParserTheWordsBack) {
     for (const Case& c : kCases) EXPECT_EQ(packer::WindowsCommandLine(c.words), c.line) << c.line;
 }
 
+// The programs shipped: images that say what they are.
+const std::string kSetup = uztest::ProgramImage() + "setup";
+const std::string kLibrary = uztest::LibraryImage() + "library";
+
 class Signing : public ::testing::Test {
 protected:
     void SetUp() override {
         WriteFile(folder / "app" / "writer.exe", "MZ the program");
-        WriteFile(tool("setup.exe"), "MZ setup");
-        WriteFile(tool("unzip32.dll"), "MZ library");
+        WriteFile(tool("setup.exe"), kSetup);
+        WriteFile(tool("unzip32.dll"), kLibrary);
         WriteFile(tool("setup-launcher.exe"), uztest::ProgramImage());
         fs::create_directories(place);
     }
@@ -95,12 +99,14 @@ protected:
     // setup.exe and unzip32.dll as the single file carries them, read by python3's zipfile.
     std::string Carried() {
         const fs::path plain = folder / "carried.exe";
+        const fs::path carried = folder / "carried";
         fs::copy_file(single, plain, fs::copy_options::overwrite_existing);
+        fs::remove_all(carried);
         int status = 0;
-        return Capture("python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
-                       "print(z.read('setup.exe').decode(), z.read('unzip32.dll').decode(), sep='|')\" " +
-                           plain.string(),
-                       status);
+        Capture("python3 -c \"import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2], "
+                "['setup.exe', 'unzip32.dll'])\" '" + plain.string() + "' '" + carried.string() + "'",
+                status);
+        return ReadFile(carried / "setup.exe") + "|" + ReadFile(carried / "unzip32.dll");
     }
     std::vector<std::string> Left() const {
         std::vector<std::string> names;
@@ -124,19 +130,19 @@ TEST_F(Signing, EveryProgramWrittenIsSignedOnceAndTheSingleFileAfterThemBundleSi
     for (const char* sign : {kSignInPlace, kSignToNewFile}) {
         fs::remove_all(package);
         ASSERT_EQ(Build(sign), 0) << sign << errors.str();
-        EXPECT_EQ(ReadFile(package / "setup.exe"), "MZ setup signed") << sign;
-        EXPECT_EQ(ReadFile(package / "unzip32.dll"), "MZ library signed") << sign;
-        EXPECT_EQ(Carried(), "MZ setup signed|MZ library signed\n") << sign;
+        EXPECT_EQ(ReadFile(package / "setup.exe"), kSetup + " signed") << sign;
+        EXPECT_EQ(ReadFile(package / "unzip32.dll"), kLibrary + " signed") << sign;
+        EXPECT_EQ(Carried(), kSetup + " signed|" + kLibrary + " signed") << sign;
         EXPECT_TRUE(ReadFile(single).ends_with(" signed")) << sign;
-        EXPECT_EQ(ReadFile(tool("setup.exe")), "MZ setup") << sign;
+        EXPECT_EQ(ReadFile(tool("setup.exe")), kSetup) << sign;
         EXPECT_EQ(Left(), (std::vector<std::string>{"W Setup.exe", "package"})) << sign;
         EXPECT_NE(printed.str().find("W Setup.exe written and signed"), std::string::npos) << printed.str();
     }
     fs::remove_all(package);
     ASSERT_EQ(Build(""), 0) << errors.str();
     ASSERT_EQ(Bundle(kSignToNewFile), 0) << errors.str();
-    EXPECT_EQ(ReadFile(package / "setup.exe"), "MZ setup");
-    EXPECT_EQ(Carried(), "MZ setup signed|MZ library signed\n");
+    EXPECT_EQ(ReadFile(package / "setup.exe"), kSetup);
+    EXPECT_EQ(Carried(), kSetup + " signed|" + kLibrary + " signed");
     EXPECT_TRUE(ReadFile(single).ends_with(" signed"));
     EXPECT_FALSE(fs::exists(folder / "pwned"));
     EXPECT_FALSE(fs::exists("pwned"));
@@ -151,7 +157,15 @@ TEST_F(Signing, AFailingCommandStopsWithItsOutputAndLeavesNothingHalfSigned) {
         const char* error;  // part of the error output
     };
     const std::string failOnSingleFile =
-        R"(sh -c 'case "$1" in *Setup.part.exe) echo no time stamp; exit 1;; esac; printf " signed" >> "$1"' sh {file})";
+        R"(sh -c 'case "$1" in *"W Setup.exe") echo no time stamp; exit 1;; esac; printf " signed" >> "$1"' sh {file})";
+    // Signs every program in place, but does `action` to the single file
+    // and ends with 0 all the same; $0 is the bare launcher.
+    const auto onSingleFile = [&](const std::string& action) {
+        return R"(sh -c 'case "$1" in *"W Setup.exe") )" + action + R"(;; *) printf " signed" >> "$1";; esac' )" +
+               tool("setup-launcher.exe") + " {file}";
+    };
+    const std::string libraryMadeProgram =
+        R"(sh -c 'case "$1" in *unzip32.dll) cat "$0" > "$1";; esac' )" + tool("setup.exe") + " {file}";
     const Case kCases[] = {
         {"failing on setup.exe", R"(sh -c 'echo cannot read the key >&2; exit 3' sh {file})", false, {},
          "failed: the sign command ended with exit code 3; its output:\ncannot read the key\n"
@@ -162,6 +176,16 @@ TEST_F(Signing, AFailingCommandStopsWithItsOutputAndLeavesNothingHalfSigned) {
         {"writing no {out}", "true {in} {out}", false, {}, "the sign command wrote no"},
         {"bundling, failing on a copy of setup.exe", "false {file}", true, {"package"}, "failed: the sign command ended"},
         {"bundling, failing on the single file", failOnSingleFile, true, {"package"}, "no time stamp"},
+        // Ending with 0 after spoiling the file.
+        {"emptying setup.exe", R"(sh -c ': > "$1"' sh {file})", false, {},
+         "failed: the sign command ended with exit code 0, but the file it left is not a Windows program: the "
+         "program file is too short"},
+        {"cutting setup.exe to 1000 bytes", "truncate -s 1000 {file}", false, {}, "the program file is cut short"},
+        {"making unzip32.dll a program", libraryMadeProgram, false, {}, "is a program, not a library (DLL)"},
+        {"leaving the bare launcher as the single file", onSingleFile(R"(cat "$0" > "$1")"), false, {"package"},
+         "carries a package the launcher cannot read: the package it carries is missing or cut short"},
+        {"bundling, cutting the single file", onSingleFile(R"(truncate -s 1000 "$1")"), true, {"package"},
+         "the program file is cut short"},
     };
     for (const Case& c : kCases) {
         fs::remove_all(package);
@@ -174,7 +198,7 @@ TEST_F(Signing, AFailingCommandStopsWithItsOutputAndLeavesNothingHalfSigned) {
         EXPECT_EQ(Left(), c.left) << c.what;
         // The package folder left is whole: as it was (bundle), or signed (build).
         if (!c.left.empty()) {
-            EXPECT_EQ(ReadFile(package / "setup.exe"), c.bundle ? "MZ setup" : "MZ setup signed") << c.what;
+            EXPECT_EQ(ReadFile(package / "setup.exe"), c.bundle ? kSetup : kSetup + " signed") << c.what;
         }
     }
 }

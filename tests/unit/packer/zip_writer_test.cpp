@@ -168,6 +168,7 @@ TEST_F(AppFolder, TheSameArchiveWhateverTheNumberOfThreads) {
     options.threads = 1;
     packer::WriteArchive(app(), zip(), options);
     const std::string one = ReadFile(zip());
+    fs::remove(zip());
     options.threads = 3;
     packer::WriteArchive(app(), zip(), options);
     EXPECT_EQ(ReadFile(zip()), one);

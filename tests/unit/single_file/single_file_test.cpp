@@ -150,6 +150,12 @@ TEST_F(SingleFile, ADamagedPayloadIsReportedWithWhatIsWrongAndLeavesNoPartialFil
              b[RecordOf(b, uztest::kCentralHeaderSignature, "Setup.ini", 46) + 16] ^= 0x01;  // crc-32
          },
          "Setup.ini: CRC error"},
+        {"an end record counting fewer files than the directory holds",
+         [](std::string& b) {
+             uztest::Patch16(b, b.size() - uztest::kEndOfDirSize + uztest::kEndEntriesOnDiskOffset, 3);
+             uztest::Patch16(b, b.size() - uztest::kEndOfDirSize + uztest::kEndEntriesOffset, 3);
+         },
+         "holds 4 files, but its end counts 3"},
         {"cut short", [](std::string& b) { b.resize(b.size() - 100); }, "missing or cut short"},
         {"no payload at all", [](std::string& b) { b.resize(kImageSize); }, "missing or cut short"},
         {"no PE signature", [](std::string& b) { b[kPeOffset] = 'X'; }, "no PE signature"},

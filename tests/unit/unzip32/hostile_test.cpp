@@ -255,6 +255,52 @@ TEST_P(Damaged, ResultMessageAtEveryLevelAndTargetKept) {
 INSTANTIATE_TEST_SUITE_P(All, Damaged, ::testing::ValuesIn(kDamages),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// The end record's count against the records its directory's size holds:
+// records beyond a count too low are read all the same and the disagreement
+// is said; a count too high is damage.
+TEST(Hostile, EntryCountDisagreeingWithTheDirectory) {
+    struct Case {
+        uint16_t count;
+        int32_t result;
+        const char* printed;
+        size_t files;  // extracted
+    };
+    const Case kCases[] = {
+        {3, UZ_WARNING, "counts 3 entries, but the directory holds 4; all of them are read", 4},
+        {0, UZ_WARNING, "counts 0 entries, but the directory holds 4", 4},
+        {4, UZ_OK, "", 4},
+        {5, UZ_SEVERE_ERROR, "is damaged: the end of the central directory counts 5 entries, but the directory holds 4",
+         0},
+    };
+    ZipBuilder four;
+    for (const char* name : {"first-file.txt", "second-file.txt", "third-file.txt", "unzip32.dll"})
+        four.file(name, name);
+    for (const Case& c : kCases) {
+        Scratch s;
+        std::string zip = four.build();
+        Patch16(zip, zip.size() - kEndOfDirSize + kEndEntriesOnDiskOffset, c.count);
+        Patch16(zip, zip.size() - kEndOfDirSize + kEndEntriesOffset, c.count);
+        WriteFile(s / "a.zip", zip);
+        for (const bool test : {false, true}) {
+            Call call(s / "a.zip", s / "dest");
+            call.options.TestZip = test;
+            EXPECT_EQ(call.run(), c.result) << c.count;
+            EXPECT_NE(Rec().printed.find(c.printed), std::string::npos) << c.count << ": " << Rec().printed;
+        }
+        EXPECT_EQ(Tree(s / "dest").size(), c.files) << c.count;
+    }
+    // Without Zip64 the count of an archive of more than 65535 entries wraps
+    // around in its 16-bit field: that is no disagreement.
+    ZipBuilder many;
+    for (int i = 0; i < 0x10001; ++i) many.file(std::to_string(i), "", 0);
+    Scratch s;
+    WriteFile(s / "a.zip", many.build());
+    Call list(s / "a.zip", s / "dest");
+    list.options.ExtractList = 1;
+    EXPECT_EQ(list.run(), UZ_OK) << Rec().printed.substr(0, 300);
+    EXPECT_EQ(Rec().listed.size(), 0x10001u);
+}
+
 TEST(Hostile, MissingArchive) {
     Scratch s;
     Call call(s / "absent.zip", s / "dest");
