@@ -7,6 +7,7 @@
 #include "unzip32/entry_reader.h"
 #include "unzip32/path_sanitizer.h"
 #include "unzip32/sinks.h"
+#include "unzip32/text_encoding.h"
 
 namespace launcher {
 namespace {
@@ -29,10 +30,9 @@ bool SameName(const std::string& a, const std::string& b) {
 // Hands the entry's output to its file and counts it toward the progress.
 class FileSink final : public uz::EntrySink {
 public:
-    FileSink(uz::os::OutputFile& file, uint64_t& done, Progress& progress)
-        : file_(file), done_(done), progress_(progress) {}
+    FileSink(NewFile& file, uint64_t& done, Progress& progress) : file_(file), done_(done), progress_(progress) {}
     bool consume(const uint8_t* data, size_t n) override {
-        status_ = file_.write(data, n);
+        status_ = file_.Write(data, n);
         if (!status_.ok()) return false;
         done_ += n;
         stopped_ = !progress_.Unpacked(done_);
@@ -42,18 +42,50 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
-    uz::os::OutputFile& file_;
+    NewFile& file_;
     uint64_t& done_;
     Progress& progress_;
     uz::os::Status status_;
     bool stopped_ = false;
 };
 
+// A folder by its path: the unzip library's output files, written beside
+// their target and renamed over it.
+class FolderFile final : public NewFile {
+public:
+    FolderFile(std::unique_ptr<uz::os::OutputFile> file, uz::os::Path target)
+        : file_(std::move(file)), target_(std::move(target)) {}
+    uz::os::Status Write(const uint8_t* data, size_t n) override { return file_->write(data, n); }
+    uz::os::Status Keep() override { return file_->commit(target_, -1, -1); }
+
+private:
+    std::unique_ptr<uz::os::OutputFile> file_;
+    uz::os::Path target_;
+};
+
+class FolderDestination final : public Destination {
+public:
+    explicit FolderDestination(const uz::os::Path& folder) : folder_(folder) {}
+    uz::os::Status Create(const std::string& name, std::unique_ptr<NewFile>& file) override {
+        std::unique_ptr<uz::os::OutputFile> out;
+        if (const uz::os::Status made = uz::os::CreateOutputFile(folder_, out); !made.ok()) return made;
+        file = std::make_unique<FolderFile>(std::move(out), uz::os::Join(folder_, name));
+        return {};
+    }
+
+private:
+    const uz::os::Path& folder_;
+};
+
+// The longest name NTFS and exFAT keep, in UTF-16 units.
+constexpr size_t kMaxNameUnits = 255;
+
 }  // namespace
 
 bool IsPayloadFileName(const std::string& name) {
     const uz::SafePath safe = uz::SanitizePath(name, uz::PathRules{.windows = true});
-    return !safe.refused() && safe.components.size() == 1 && safe.components[0] == name;
+    return !safe.refused() && safe.components.size() == 1 && safe.components[0] == name &&
+           uz::Utf8ToUtf16(name).size() <= kMaxNameUnits;
 }
 
 Payload::Payload(uz::ArchiveInput& program) : program_(program) {}
@@ -128,12 +160,17 @@ PayloadResult Payload::Test(size_t file) {
 }
 
 PayloadResult Payload::Unpack(size_t file, const uz::os::Path& folder, Progress& progress) {
+    FolderDestination destination(folder);
+    return Unpack(file, destination, progress);
+}
+
+PayloadResult Payload::Unpack(size_t file, Destination& destination, Progress& progress) {
     const uz::Entry& entry = index_.entries[file];
     uint64_t dataOffset = 0;
     if (PayloadResult found = FindData(file, dataOffset); !found.ok()) return found;
 
-    std::unique_ptr<uz::os::OutputFile> out;
-    if (const uz::os::Status made = uz::os::CreateOutputFile(folder, out); !made.ok()) return WriteFailed(entry.name, made);
+    std::unique_ptr<NewFile> out;
+    if (const uz::os::Status made = destination.Create(entry.name, out); !made.ok()) return WriteFailed(entry.name, made);
     FileSink sink(*out, done_, progress);
     uz::EntryReader reader;
     const uz::DataOutcome outcome =
@@ -141,7 +178,7 @@ PayloadResult Payload::Unpack(size_t file, const uz::os::Path& folder, Progress&
     if (sink.stopped()) return {PayloadStatus::Stopped, {}};
     if (outcome.error == uz::DataError::SinkFailed) return WriteFailed(entry.name, sink.status());
     if (outcome.error != uz::DataError::None) return Damaged(entry.name + ": " + outcome.detail);
-    if (const uz::os::Status kept = out->commit(uz::os::Join(folder, entry.name), -1, -1); !kept.ok())
+    if (const uz::os::Status kept = out->Keep(); !kept.ok())
         return WriteFailed(entry.name, kept);
     return {};
 }

@@ -4,9 +4,11 @@
 // (central directory, local headers, entry reader with its size and CRC
 // checks); nothing else reads it.
 //
-// Every file is unpacked under a temporary name and takes its own name only
-// once its size and CRC are right, so a folder never holds a file that
-// differs from what the publisher packed.
+// Every file is kept only once its size and CRC are right (NewFile::Keep),
+// so a folder never holds a usable file that differs from what the publisher
+// packed: by a path, it is written under a temporary name and takes its own
+// name then; the launcher's own destination makes it under its name but
+// shared with nobody and marked for deletion until then.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +29,8 @@ inline constexpr char kUnzipLibrary[] = "unzip32.dll";
 
 // Whether the payload may carry a file of this UTF-8 name: one component
 // that Windows keeps exactly as it is (no folder, drive, stream, reserved
-// device name, trailing dot or blank, or character it refuses).
+// device name, trailing dot or blank, or character it refuses), and no
+// longer than a name on its disks may be.
 bool IsPayloadFileName(const std::string& name);
 
 enum class PayloadStatus {
@@ -41,6 +44,26 @@ struct PayloadResult {
     PayloadStatus status = PayloadStatus::Ok;
     std::string detail;  // UTF-8: what is wrong, naming the file concerned
     bool ok() const { return status == PayloadStatus::Ok; }
+};
+
+// A file being unpacked. Dropped without Keep(), it is gone and leaves
+// nothing behind.
+class NewFile {
+public:
+    virtual ~NewFile() = default;
+    virtual uz::os::Status Write(const uint8_t* data, size_t n) = 0;
+    // Gives the file its own name; called once its size and CRC are right.
+    virtual uz::os::Status Keep() = 0;
+};
+
+// Where the files go: a folder by its path (Unpack's second form), or
+// however else the caller holds one.
+class Destination {
+public:
+    virtual ~Destination() = default;
+    // Starts the file that is to bear `name` (UTF-8, a payload file name):
+    // until Keep() nobody finds it under that name.
+    virtual uz::os::Status Create(const std::string& name, std::unique_ptr<NewFile>& file) = 0;
 };
 
 // Told the bytes unpacked so far, over all files, as they come out.
@@ -72,8 +95,10 @@ public:
     size_t Find(const char* name) const;
     uint64_t TotalSize() const { return totalSize_; }
 
-    // Writes `file` into `folder` under its own name. A file that fails
-    // leaves nothing behind.
+    // Writes `file` into `destination` under its own name. A file that
+    // fails leaves nothing behind.
+    PayloadResult Unpack(size_t file, Destination& destination, Progress& progress);
+    // The same into the folder `folder`, by its path.
     PayloadResult Unpack(size_t file, const uz::os::Path& folder, Progress& progress);
     // Reads `file` whole and checks its size and CRC as Unpack does, writing
     // nothing: whether the launcher would unpack it.

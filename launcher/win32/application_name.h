@@ -3,11 +3,14 @@
 // will read it.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace launcher::win32 {
 
-// Empty when the file has no such line or cannot be read.
-std::wstring ApplicationName(const std::wstring& folder);
+// Empty when the file has no such line or cannot be read. `held` is the
+// handle that holds `folder` (private_folder.h).
+std::wstring ApplicationName(const std::wstring& folder, HANDLE held);
 
 }  // namespace launcher::win32

@@ -1,34 +1,31 @@
 #define _CRT_RAND_S  // rand_s: random numbers from the system's generator
 #include "launcher/win32/private_folder.h"
 
-#include <windows.h>
-#include <sddl.h>
-#include <winternl.h>
-
 #include <cstdlib>
-#include <vector>
+#include <memory>
+
+#include "launcher/win32/folder_contents.h"
+#include "launcher/win32/folder_security.h"
+#include "launcher/win32/nt_files.h"
 
 namespace launcher::win32 {
 
 namespace {
 
-using platform::win32::UniqueFileHandle;
-using platform::win32::UniqueFindHandle;
-using platform::win32::UniqueLocalMemory;
-
-// The folder's access list, protected so that nothing is inherited from the
-// temporary folder, and inherited by every file made in it:
-//   SYSTEM and Administrators: full control;
-//   whoever owns the folder: read and execute only. An owner may otherwise
-//   always change the access list, and the system may make the person's own
-//   account the owner rather than Administrators.
-// Everyone, Users, Authenticated Users and Interactive get nothing.
-constexpr wchar_t kFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;OW)";
 constexpr wchar_t kNamePrefix[] = L"setup-";
 constexpr int kNameAttempts = 16;
+constexpr NTSTATUS kStatusNameCollision = static_cast<NTSTATUS>(0xC0000035);
 // How long files in use may delay the removal.
 constexpr int kRemoveAttempts = 50;
 constexpr DWORD kRemoveRetryMs = 100;
+
+// While setup.exe runs the folder is held for listing, which gives the handle
+// its place in the system's sharing check (see the header), and without
+// DELETE: a handle with DELETE that does not share it refuses every other
+// open of the folder that does not share deletion itself, and Wine's
+// FindFirstFile, with which setup.exe looks for its files, does not.
+constexpr ACCESS_MASK kHeldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+constexpr ULONG kHeldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 std::wstring RandomName() {
     std::wstring name = kNamePrefix;
@@ -43,111 +40,147 @@ std::wstring RandomName() {
     return name;
 }
 
-std::wstring TemporaryFolder(DWORD& error) {
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
-    const DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0 || length >= buffer.size()) {
+std::wstring WindowsTemp(unsigned long& error) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
         error = length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
         return {};
     }
-    return std::wstring(buffer.data(), length);  // ends in a separator
+    return std::wstring(folder, length - (folder[length - 1] == L'\\')) + L"\\Temp";
 }
 
-// The system's own name of a full path: \??\C:\... for C:\..., and
-// \??\UNC\server\share\... for \\server\share\....
-std::wstring NtPath(const std::wstring& path) {
-    if (path.rfind(LR"(\\?\)", 0) == 0) return LR"(\??\)" + path.substr(4);
-    if (path.rfind(LR"(\\)", 0) == 0) return LR"(\??\UNC\)" + path.substr(2);
-    return LR"(\??\)" + path;
-}
-
-template <typename Function>
-Function* NtdllFunction(const char* name) {
-    // ntdll is in every process: looking it up loads nothing.
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
-}
-
-// Creates the folder with its access list and opens it in one step: made
-// first and opened after, it could be renamed away in between, since the
-// user's temporary folder lets its owner rename what is in it. The handle
-// shares no deletion, so the folder can neither be renamed nor removed while
-// it is open. CreateDirectoryW cannot hand back a handle; NtCreateFile can.
-UniqueFileHandle CreateHeldFolder(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor, DWORD& error) {
-    const auto create = NtdllFunction<decltype(NtCreateFile)>("NtCreateFile");
-    const auto toError = NtdllFunction<decltype(RtlNtStatusToDosError)>("RtlNtStatusToDosError");
-    if (!create || !toError) {
-        error = ERROR_PROC_NOT_FOUND;
-        return UniqueFileHandle();
-    }
-    std::wstring name = NtPath(path);
-    const auto bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-    UNICODE_STRING text{bytes, bytes, name.data()};
-    OBJECT_ATTRIBUTES attributes{sizeof attributes, nullptr, &text, OBJ_CASE_INSENSITIVE, descriptor, nullptr};
-    IO_STATUS_BLOCK io{};
-    HANDLE folder = INVALID_HANDLE_VALUE;
-    const NTSTATUS status = create(&folder, FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,
-                                   FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
-                                   FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
-    if (status < 0) {
-        error = toError(status);
-        return UniqueFileHandle();
-    }
-    return UniqueFileHandle(folder);
-}
-
-// Deletes every file in the folder, then the folder; false when anything stays.
-bool DeleteTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry{};
-    {
-        UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-        if (find) {
-            do {
-                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
-            } while (FindNextFileW(find.get(), &entry));
-        }
-    }
-    return RemoveDirectoryW(folder.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
-           GetLastError() == ERROR_PATH_NOT_FOUND;
-}
+// The system's own name of a full path on a drive: \??\C:\... for C:\....
+std::wstring NtPath(const std::wstring& path) { return LR"(\??\)" + path; }
 
 }  // namespace
 
-bool PrivateFolder::Create(unsigned long& error) {
-    const std::wstring temporary = TemporaryFolder(error);
-    if (temporary.empty()) return false;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kFolderSecurity, SDDL_REVISION_1, &descriptor,
-                                                              nullptr)) {
-        error = GetLastError();
+bool IsSamePath(const std::wstring& expected, const std::wstring& final) {
+    // \\?\UNC\server\share for \\server\share, \\?\C: for C:
+    const bool unc = final.rfind(LR"(\\?\UNC\)", 0) == 0 && expected.rfind(LR"(\\)", 0) == 0;
+    const size_t skip = unc ? 8 : final.rfind(LR"(\\?\)", 0) == 0 ? 4 : 0;
+    const size_t expectedSkip = unc ? 2 : 0;
+    return expected.size() > expectedSkip &&
+           CompareStringOrdinal(final.c_str() + skip, static_cast<int>(final.size() - skip),
+                                expected.c_str() + expectedSkip, static_cast<int>(expected.size() - expectedSkip),
+                                TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FinalPath(HANDLE file) {
+    constexpr DWORD kLongest = 32768;  // \\?\ paths
+    const std::unique_ptr<wchar_t[]> path(new wchar_t[kLongest]);
+    const DWORD length = GetFinalPathNameByHandleW(file, path.get(), kLongest, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    return length && length < kLongest ? std::wstring(path.get(), length) : std::wstring();
+}
+
+bool PrivateFolder::Create(FolderProblem& problem) {
+    problem = FolderProblem{FolderProblem::CannotMake, 0, {}};
+    const std::wstring temp = WindowsTemp(problem.error);
+    return !temp.empty() && CreateIn(temp, problem);
+}
+
+bool PrivateFolder::CreateIn(const std::wstring& base, FolderProblem& problem) {
+    problem = FolderProblem{FolderProblem::CannotMake, 0, base};
+    const platform::win32::UniqueLocalMemory descriptor = SecurityDescriptor(kFolderSecurity, problem.error);
+    if (!descriptor) return false;
+    // The base by its path, this once: the folder is named relative to it
+    // from now on.
+    NTSTATUS status = nt::Open(nullptr, NtPath(base).c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, FILE_DIRECTORY_FILE,
+                               nullptr, base_);
+    // Made and opened in one call, with its access list: made first and
+    // opened after, it could be swapped in between. FILE_CREATE fails on any
+    // name that exists, a link planted under it included.
+    for (int attempt = 0; status >= 0 && attempt < kNameAttempts; ++attempt) {
+        name_ = RandomName();
+        status = nt::Open(base_.get(), name_.c_str(), kHeldAccess, kHeldSharing, FILE_CREATE, FILE_DIRECTORY_FILE,
+                          descriptor.get(), held_);
+        if (status != kStatusNameCollision) break;
+    }
+    if (!held_) {
+        problem.error = nt::ErrorOf(status);
         return false;
     }
-    const UniqueLocalMemory owned(descriptor);
-    // The access list comes with the folder: there is no moment in which the
-    // folder exists with the temporary folder's permissions. A name that
-    // exists already is never used.
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::wstring path = temporary + RandomName();
-        held_ = CreateHeldFolder(path, descriptor, error);
-        if (held_) {
-            path_ = path;
-            return true;
-        }
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+    path_ = base;
+    path_ += L'\\';
+    path_ += name_;
+    // Its identity first: Remove() needs it to take the folder back.
+    const bool known = GetFileInformationByHandle(held_.get(), &identity_);
+    // A junction or a redirected drive on the way shows in the final path.
+    const std::wstring final = FinalPath(held_.get());
+    DWORD flags = 0;
+    if (!known || final.empty() ||
+        !GetVolumeInformationByHandleW(held_.get(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        problem.error = GetLastError();
+    } else if (!IsSamePath(path_, final)) {
+        problem = FolderProblem{FolderProblem::Elsewhere, 0, final};
+    } else if (!(flags & FILE_PERSISTENT_ACLS)) {
+        problem.kind = FolderProblem::NoAccessLists;
+    } else {
+        return true;
     }
+    Remove();
     return false;
 }
 
-bool PrivateFolder::Remove() {
-    if (path_.empty()) return true;
-    held_.reset();
-    bool removed = DeleteTree(path_);
-    for (int attempt = 1; !removed && attempt < kRemoveAttempts; ++attempt) {
+Removal PrivateFolder::Remove() {
+    if (!held_) return Removal::Removed;
+    for (int attempt = 1;; ++attempt) {
+        if (DeleteContents(held_.get()) && RemoveHeld()) return Removal::Removed;
+        if (!held_) return Removal::Left;
+        if (attempt == kRemoveAttempts) break;
         Sleep(kRemoveRetryMs);
-        removed = DeleteTree(path_);
     }
-    path_.clear();  // what resisted this long stays: one try is enough
-    return removed;
+    // Something is still held, by a program that setup.exe started, say.
+    // MoveFileExW takes paths only: the folder's is read from the handle, and
+    // the names in it listed through it, while the handle is held, so it
+    // cannot be renamed in between. Until the restart nobody but
+    // Administrators may rename or replace what stays (its access list), and
+    // the system removes it early in the restart, before any of the person's
+    // programs runs. The registration needs an administrator: the launcher is one.
+    const std::wstring final = FinalPath(held_.get());
+    const bool handed = !final.empty() && RemoveAtRestart(held_.get(), final) &&
+                        MoveFileExW(final.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    held_.reset();
+    base_.reset();
+    return handed ? Removal::AtRestart : Removal::Left;
+}
+
+// Deletes the emptied folder through a handle with DELETE. The held handle
+// has none (kHeldAccess) and, not sharing deletion, keeps even this process
+// from opening the folder for deletion: it is closed first, and the folder
+// opened again by its name in the base's handle, never through a reparse
+// point, and taken only if it is the same folder (volume and file index). In
+// between nobody but Administrators may rename or replace it (its access list
+// and that of the Windows folder's Temp); the comparison makes sure of it.
+bool PrivateFolder::RemoveHeld() {
+    if (!deletable_) {
+        held_.reset();
+        deletable_ = Reopen(kHeldAccess | DELETE);
+        // Someone else has it open without sharing deletion: held as before,
+        // for the next attempt.
+        if (!deletable_) {
+            Reopen(kHeldAccess);
+            return false;
+        }
+    }
+    if (nt::Delete(held_.get()) < 0) return false;
+    held_.reset();
+    base_.reset();
+    return true;
+}
+
+bool PrivateFolder::Reopen(ACCESS_MASK access) {
+    nt::UniqueFileHandle folder;
+    BY_HANDLE_FILE_INFORMATION found{};
+    if (nt::Open(base_.get(), name_.c_str(), access, kHeldSharing, FILE_OPEN, FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT,
+                 nullptr, folder) < 0 ||
+        !GetFileInformationByHandle(folder.get(), &found) ||
+        found.dwVolumeSerialNumber != identity_.dwVolumeSerialNumber ||
+        found.nFileIndexHigh != identity_.nFileIndexHigh || found.nFileIndexLow != identity_.nFileIndexLow)
+        return false;
+    held_ = std::move(folder);
+    return true;
 }
 
 }  // namespace launcher::win32

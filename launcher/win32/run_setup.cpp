@@ -7,6 +7,13 @@
 namespace launcher::win32 {
 
 bool RunAndWait(const std::wstring& program, unsigned long& exitCode, unsigned long& error) {
+    // A program is started, and loads its libraries, only by a path shorter
+    // than MAX_PATH: CreateProcessW answers a longer one with "path not
+    // found" (under Wine), which would send the person looking for a file.
+    if (program.size() >= MAX_PATH) {
+        error = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
     // The working folder stays the launcher's: a program setup.exe starts
     // inherits it, and a working folder inside the unpacked folder would keep
     // that folder from being removed.

@@ -123,6 +123,10 @@ std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path) {
     UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) RaiseFor(GetLastError(), path);
+    return OpenTextFile(std::move(file), path);
+}
+
+std::unique_ptr<TextReader> OpenTextFile(UniqueFileHandle file, const std::wstring& path) {
     return std::make_unique<LineReader>(std::make_unique<FileByteSource>(std::move(file), path));
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace platform::win32 {
 
@@ -62,6 +63,8 @@ std::wstring ProgramFile();
 // What Win32FileSystem::OpenText does, for programs that bind a file system
 // of their own.
 std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path);
+// The same for a file the caller opened for reading; `path` names it in failures.
+std::unique_ptr<TextReader> OpenTextFile(UniqueFileHandle file, const std::wstring& path);
 
 // The process-wide instances, bound as the current services by BindWin32Services.
 struct Win32Platform {

@@ -85,8 +85,11 @@ make_single_file() {
     [ $code -le 1 ] || { cat "$E2E_WORK/bundle.txt"; fail "no single file made of $1 (exit code $code)"; }
 }
 
-# launcher_folders: the folders single files unpack into, as they are now.
-launcher_folders() { find "$(c_drive)/users" -maxdepth 5 -type d -name 'setup-????????????????' | sort; }
+# launcher_folders: the folders single files unpack into (the Windows
+# folder's Temp), or ever did (the users' temporary folders), as they are now.
+launcher_folders() {
+    find "$(c_drive)/windows/temp" "$(c_drive)/users" -maxdepth 5 -type d -name 'setup-????????????????' | sort
+}
 
 # fail MESSAGE
 fail() { echo "FAIL: $*"; exit 1; }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The single-file installer: the sample's single file installs as the package
-# folder does, from a private folder whose access list grants nothing to
-# Everyone or Users and which is gone afterwards; libraries and package files
-# planted beside it are not used; a flipped byte in its payload is reported
-# and starts nothing. Any zip tool lists its payload.
+# folder does, from a private folder in the Windows folder's Temp whose access
+# list grants nothing to Everyone or Users and which is gone afterwards;
+# libraries and package files planted beside it are not used; a flipped byte
+# in its payload is reported and starts nothing, and a setup.exe that is no
+# program is named in the box. Any zip tool lists its payload.
 . "$E2E_LIB"
 . "$(dirname "$E2E_LIB")/package.sh"
 
@@ -61,6 +62,7 @@ expect_shortcuts "$target_name"
 rm -rf "$dest"
 unpacked=$(sed -n 's/^folder C:\\//p' "$E2E_WORK/install.txt" | tr -d '\r' | tr '\\' /)
 [ -n "$unpacked" ] || fail "no unpacked folder seen"
+case "${unpacked,,}" in windows/temp/setup-*) ;; *) fail "unpacked into $unpacked, not the Windows folder's Temp" ;; esac
 [ ! -e "$C/$unpacked" ] || fail "the unpacked folder $unpacked is left"
 [ "$(launcher_folders)" = "$before" ] || fail "a folder is left: $(launcher_folders)"
 [ ! -e "$C/Program Files/Planted $$" ] || fail "the planted Setup.ini was read"
@@ -87,4 +89,26 @@ no-window frmSetup
 # planted ones would be taken.
 loaded=$(cd "$downloads" && ls ./*.loaded 2>/dev/null || true)
 [ -z "$loaded" ] || fail "planted libraries loaded: $loaded"
+echo "== a setup.exe that is no program"
+python3 - "$LAUNCHER_EXE" "$downloads/Not A Program Setup.exe" <<'PY'
+import io, sys, zipfile
+payload = io.BytesIO()
+with zipfile.ZipFile(payload, "w") as z:
+    z.writestr("Setup.ini", "APPLICATION=Nothing\r\n")
+    z.writestr("setup.exe", "not a program")
+open(sys.argv[2], "wb").write(open(sys.argv[1], "rb").read() + payload.getvalue())
+PY
+drive "
+start $(winpath "$downloads/Not A Program Setup.exe")
+box
+box-text
+expect-box-contains The installer cannot start setup.exe:
+expect-box-contains \\\\Temp\\\\setup-
+expect-box-contains \\\\setup.exe.
+answer 1
+expect-exit 1603
+" > "$E2E_WORK/no-program.txt" || { cat "$E2E_WORK/no-program.txt"; fail "a setup.exe that is no program"; }
+cat "$E2E_WORK/no-program.txt"
+grep -q '%1' "$E2E_WORK/no-program.txt" && fail "the box shows a raw insert: $(cat "$E2E_WORK/no-program.txt")"
+[ "$(launcher_folders)" = "$before" ] || fail "a folder is left: $(launcher_folders)"
 echo "single file scenario passed"

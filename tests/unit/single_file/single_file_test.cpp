@@ -197,6 +197,8 @@ TEST(Payload, RefusesAnythingButPlainFilesWithSetupAmongThem) {
         {ZipBuilder{}.file("Setup.ini", "x").file("setup.exe", "x").file("bin/unzip32.dll", "x"),
          "a file named bin/unzip32.dll"},
         {ZipBuilder{}.file("Setup.ini", "x").file("setup.exe", "x").file("CON", "x"), "a file named CON"},
+        {ZipBuilder{}.file("Setup.ini", "x").file("setup.exe", "x").file(std::string(256, 'n'), "x"),
+         "a file named nnnnnnnn"},
         {ZipBuilder{}.file("Setup.ini", "x").file("setup.exe", "x").add(encrypted), "unzip32.dll is encrypted"},
         {ZipBuilder{}.file("Setup.ini", "x").file("setup.exe", "x").file("app.zip", "x", 14), "packed in an unknown way"},
         {ZipBuilder{}.file("Setup.ini", "x").file("setup.exe", "x").file("SETUP.EXE", "x"), "SETUP.EXE twice"},
@@ -210,6 +212,14 @@ TEST(Payload, RefusesAnythingButPlainFilesWithSetupAmongThem) {
         EXPECT_EQ(result.status, launcher::PayloadStatus::Damaged) << c.detail;
         EXPECT_NE(result.detail.find(c.detail), std::string::npos) << result.detail;
     }
+}
+
+TEST(Payload, NamesAsLongAsWindowsKeepsCountedInUtf16Units) {
+    std::string accented;
+    for (int i = 0; i < 255; ++i) accented += "\xC3\xA9";  // two bytes, one unit
+    EXPECT_TRUE(launcher::IsPayloadFileName(std::string(255, 'n')));
+    EXPECT_TRUE(launcher::IsPayloadFileName(accented));
+    EXPECT_FALSE(launcher::IsPayloadFileName(std::string(256, 'n')));
 }
 
 TEST_F(SingleFile, RefusesWhatCannotMakeAWorkingSingleFile) {
