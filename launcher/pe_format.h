@@ -28,14 +28,24 @@ constexpr size_t kSizeOfOptionalHeaderOffset = 16;
 constexpr uint16_t kMaxNumberOfSections = 96;
 
 // Optional header. Magic tells PE32 from PE32+; the two differ in where the
-// data directories start.
+// data directories start, not in the fields before ImageBase's end.
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr size_t kSizeOfInitializedDataOffset = 8;  // the raw size of all initialized-data sections
+constexpr size_t kSectionAlignmentOffset = 32;      // of sections in memory
+constexpr size_t kFileAlignmentOffset = 36;         // of sections' raw data in the file
+constexpr size_t kSizeOfImageOffset = 56;           // the image in memory, a multiple of SectionAlignment
 constexpr size_t kSizeOfHeadersOffset = 60;
+constexpr size_t kCheckSumOffset = 64;              // over the whole file, this field counted as zero
 constexpr size_t kPe32NumberOfRvaAndSizesOffset = 92;
 constexpr size_t kPe32PlusNumberOfRvaAndSizesOffset = 108;
 // Each data directory: u32 VirtualAddress, u32 Size.
 constexpr size_t kDataDirectorySize = 8;
+constexpr uint32_t kResourceTableIndex = 2;
+constexpr uint32_t kBaseRelocationTableIndex = 5;
+// The base relocation table: blocks of u32 PageRVA, u32 BlockSize (this
+// header included), then u16 entries, each an offset in that page.
+constexpr size_t kBaseRelocationBlockHeaderSize = 8;
 // The certificate table (Authenticode signatures). Unlike every other data
 // directory, its VirtualAddress is a file offset: the table is not loaded.
 constexpr uint32_t kCertificateTableIndex = 4;
@@ -48,7 +58,11 @@ constexpr uint64_t kCertificateAlignment = 8;
 //   u32 PointerToRawData, u32 PointerToRelocations, u32 PointerToLinenumbers,
 //   u16 NumberOfRelocations, u16 NumberOfLinenumbers, u32 Characteristics.
 constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kVirtualSizeOffset = 8;
+constexpr size_t kVirtualAddressOffset = 12;
 constexpr size_t kSizeOfRawDataOffset = 16;
 constexpr size_t kPointerToRawDataOffset = 20;
+constexpr size_t kCharacteristicsOffset = 36;
+constexpr uint32_t kSectionInitializedData = 0x40;  // IMAGE_SCN_CNT_INITIALIZED_DATA
 
 }  // namespace launcher::pe

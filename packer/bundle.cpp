@@ -19,6 +19,9 @@
 #include "packer/pack_error.h"
 #include "packer/package_services.h"
 #include "packer/file_ops.h"
+#include "packer/single_file/brand_launcher.h"
+#include "packer/single_file/package_identity.h"
+#include "packer/single_file/pe_checksum.h"
 #include "packer/text.h"
 #include "packer/write_archive.h"
 #include "unzip32/byte_reader.h"
@@ -156,8 +159,9 @@ std::string LauncherProblem(const fs::path& launcher) {
 }
 
 void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const fs::path& output, Host& host,
-                     const SingleFileSigning& signing) {
-    const std::string image = LauncherImage(launcher);
+                     const SingleFileSigning& signing, const single_file::Identity* identity) {
+    std::string image = LauncherImage(launcher);
+    if (identity) image = single_file::BrandLauncher(image, *identity);
     std::vector<AppEntry> files = PackageFiles(packageDir, ArchiveName(packageDir, host));
 
     std::optional<TemporaryPath> signedPrograms;
@@ -173,7 +177,9 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
     }
 
     TemporaryPath archive(fs::path(output) += ".payload");
-    WriteArchive(files, archive.path());
+    ArchiveOptions entryTimes;
+    entryTimes.modified = single_file::ArchiveTime(files[1].source);  // files: Setup.ini, the archive, ...
+    WriteArchive(files, archive.path(), entryTimes);
     std::unique_ptr<uz::ArchiveInput> payload;
     if (const uz::os::Status opened = uz::os::OpenArchive(archive.path().native(), payload); !opened.ok())
         throw PackError("cannot read " + QuotedPath(archive.path()) + ": " + uz::os::Describe(opened));
@@ -197,6 +203,7 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
         out.close();
         if (!out) throw PackError("cannot write " + QuotedPath(written.path()));
     }
+    single_file::WriteCheckSum(written.path());
     if (signing.command) signing.command->Sign(written.path(), QuotedPath(output));
     std::error_code error;
     fs::rename(written.path(), output, error);

@@ -10,6 +10,7 @@
 
 #include "packer/host.h"
 #include "packer/sign_command.h"
+#include "packer/single_file/identity.h"
 
 namespace packer {
 
@@ -27,12 +28,16 @@ struct SingleFileSigning {
 // Setup.ini, the archive its ZIPFILE line names, setup.exe and unzip32.dll,
 // in that order. Refused, as a PackError: a launcher that carries anything
 // after its image (a payload or a signature already), a Setup.ini without a
-// ZIPFILE line naming a plain file, a file missing from the folder. With a
-// sign command, the whole file is signed under a temporary name, after the
-// signed programs are inside it. The output is written (and signed) whole or
-// not at all; the package folder is only read.
+// ZIPFILE line naming a plain file, a file missing from the folder. With an
+// identity, a copy of the launcher carries it (single_file/brand_launcher.h).
+// The payload's entries carry the time of the application archive's newest
+// entry, so that the file depends on its inputs alone. With a sign command,
+// the whole file is signed under a temporary name, after the signed
+// programs are inside it and its checksum is made. The output is written
+// (and signed) whole or not at all; the package folder is only read.
 void WriteSingleFile(const std::filesystem::path& launcher, const std::filesystem::path& packageDir,
-                     const std::filesystem::path& output, Host& host, const SingleFileSigning& signing = {});
+                     const std::filesystem::path& output, Host& host, const SingleFileSigning& signing = {},
+                     const single_file::Identity* identity = nullptr);
 
 // Why `launcher` cannot make a single file (not the launcher program, or one
 // with something after its image); empty when it can.
