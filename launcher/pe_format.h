@@ -1,6 +1,8 @@
 // The parts of the PE/COFF format that place a payload after a program
-// image: the MS-DOS header's pointer to the PE headers, the COFF file header,
-// the optional header's data directories and the section table. Field names
+// image, and that the packager changes when it rebuilds the resource section
+// of a copy of the launcher: the MS-DOS header's pointer to the PE headers,
+// the COFF file header, the optional header's sizes, alignments, checksum and
+// data directories, the section table and the base relocations. Field names
 // are those of the format's description; offsets count from the start of the
 // structure they belong to.
 #pragma once

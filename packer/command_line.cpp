@@ -35,6 +35,11 @@ struct Arguments {
         const auto found = values.find(option);
         return found == values.end() ? std::nullopt : std::optional<fs::path>(found->second);
     }
+    // An option's value as the installer's wide text.
+    std::optional<std::wstring> Text(const std::string& option, Host& host) const {
+        const std::optional<fs::path> value = Value(option);
+        return value ? std::optional(host.TextOf(*value)) : std::nullopt;
+    }
 };
 
 struct OptionSpec {
@@ -248,13 +253,10 @@ std::optional<SignCommand> SignCommandOf(const Arguments& args) {
 single_file::BrandingOptions BrandingOf(const Arguments& args, Host& host) {
     single_file::BrandingOptions branding;
     branding.icon = args.Value("--icon");
-    const auto text = [&](const char* option, std::optional<std::wstring>& slot) {
-        if (const std::optional<fs::path> value = args.Value(option)) slot = host.TextOf(*value);
-    };
-    text("--product-version", branding.productVersion);
-    text("--company", branding.company);
-    text("--copyright", branding.copyright);
-    text("--description", branding.description);
+    branding.productVersion = args.Text("--product-version", host);
+    branding.company = args.Text("--company", host);
+    branding.copyright = args.Text("--copyright", host);
+    branding.description = args.Text("--description", host);
     return branding;
 }
 
@@ -267,15 +269,12 @@ int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& er
     BuildOptions options;
     options.appDir = args.operands[0];
     options.outDir = args.operands[1];
-    const auto text = [&](const char* option, std::optional<std::wstring>& slot) {
-        if (const std::optional<fs::path> value = args.Value(option)) slot = host.TextOf(*value);
-    };
-    text("--name", options.name);
-    text("--message", options.message);
-    text("--target", options.target);
-    text("--exe", options.exe);
-    text("--desktop-shortcut", options.desktopShortcut);
-    text("--programs-shortcut", options.programsShortcut);
+    options.name = args.Text("--name", host);
+    options.message = args.Text("--message", host);
+    options.target = args.Text("--target", host);
+    options.exe = args.Text("--exe", host);
+    options.desktopShortcut = args.Text("--desktop-shortcut", host);
+    options.programsShortcut = args.Text("--programs-shortcut", host);
     if (const std::optional<fs::path> zip = args.Value("--zip")) options.zip = host.TextOf(*zip);
     if (const std::optional<fs::path> launch = args.Value("--autolaunch")) {
         const std::string value = PathText(*launch);
