@@ -1,6 +1,8 @@
 // The parts of the PE/COFF format that place a payload after a program
-// image: the MS-DOS header's pointer to the PE headers, the COFF file header,
-// the optional header's data directories and the section table. Field names
+// image, and that the packager changes when it rebuilds the resource section
+// of a copy of the launcher: the MS-DOS header's pointer to the PE headers,
+// the COFF file header, the optional header's sizes, alignments, checksum and
+// data directories, the section table and the base relocations. Field names
 // are those of the format's description; offsets count from the start of the
 // structure they belong to.
 #pragma once
@@ -25,7 +27,7 @@ constexpr size_t kCoffHeaderSize = 20;
 constexpr size_t kMachineOffset = 0;
 constexpr size_t kNumberOfSectionsOffset = 2;
 constexpr size_t kSizeOfOptionalHeaderOffset = 16;
-constexpr size_t kCharacteristicsOffset = 18;
+constexpr size_t kFileCharacteristicsOffset = 18;
 constexpr uint16_t kMachineI386 = 0x14C;  // IMAGE_FILE_MACHINE_I386
 // Characteristics flags.
 constexpr uint16_t kFileExecutableImage = 0x0002;  // IMAGE_FILE_EXECUTABLE_IMAGE: the image can run
@@ -34,14 +36,24 @@ constexpr uint16_t kFileDll = 0x2000;              // IMAGE_FILE_DLL: a library,
 constexpr uint16_t kMaxNumberOfSections = 96;
 
 // Optional header. Magic tells PE32 from PE32+; the two differ in where the
-// data directories start.
+// data directories start, not in the fields before ImageBase's end.
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr size_t kSizeOfInitializedDataOffset = 8;  // the raw size of all initialized-data sections
+constexpr size_t kSectionAlignmentOffset = 32;      // of sections in memory
+constexpr size_t kFileAlignmentOffset = 36;         // of sections' raw data in the file
+constexpr size_t kSizeOfImageOffset = 56;           // the image in memory, a multiple of SectionAlignment
 constexpr size_t kSizeOfHeadersOffset = 60;
+constexpr size_t kCheckSumOffset = 64;              // over the whole file, this field counted as zero
 constexpr size_t kPe32NumberOfRvaAndSizesOffset = 92;
 constexpr size_t kPe32PlusNumberOfRvaAndSizesOffset = 108;
 // Each data directory: u32 VirtualAddress, u32 Size.
 constexpr size_t kDataDirectorySize = 8;
+constexpr uint32_t kResourceTableIndex = 2;
+constexpr uint32_t kBaseRelocationTableIndex = 5;
+// The base relocation table: blocks of u32 PageRVA, u32 BlockSize (this
+// header included), then u16 entries, each an offset in that page.
+constexpr size_t kBaseRelocationBlockHeaderSize = 8;
 // The certificate table (Authenticode signatures). Unlike every other data
 // directory, its VirtualAddress is a file offset: the table is not loaded.
 constexpr uint32_t kCertificateTableIndex = 4;
@@ -54,7 +66,11 @@ constexpr uint64_t kCertificateAlignment = 8;
 //   u32 PointerToRawData, u32 PointerToRelocations, u32 PointerToLinenumbers,
 //   u16 NumberOfRelocations, u16 NumberOfLinenumbers, u32 Characteristics.
 constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kVirtualSizeOffset = 8;
+constexpr size_t kVirtualAddressOffset = 12;
 constexpr size_t kSizeOfRawDataOffset = 16;
 constexpr size_t kPointerToRawDataOffset = 20;
+constexpr size_t kSectionCharacteristicsOffset = 36;
+constexpr uint32_t kSectionInitializedData = 0x40;  // IMAGE_SCN_CNT_INITIALIZED_DATA
 
 }  // namespace launcher::pe

@@ -49,7 +49,7 @@ bool ReadImageLayout(uz::ArchiveInput& file, ImageLayout& layout, std::string& p
         return fail("the program file's PE header lies beyond its end");
     if (coff.u32(0) != pe::kPeSignature) return fail("the program file has no PE signature");
     layout.machine = coff.u16(pe::kPeSignatureSize + pe::kMachineOffset);
-    layout.characteristics = coff.u16(pe::kPeSignatureSize + pe::kCharacteristicsOffset);
+    layout.characteristics = coff.u16(pe::kPeSignatureSize + pe::kFileCharacteristicsOffset);
     const uint16_t numberOfSections = coff.u16(pe::kPeSignatureSize + pe::kNumberOfSectionsOffset);
     const uint16_t sizeOfOptionalHeader = coff.u16(pe::kPeSignatureSize + pe::kSizeOfOptionalHeaderOffset);
     if (numberOfSections > pe::kMaxNumberOfSections) return fail("the program file has too many sections");

@@ -211,7 +211,7 @@ public:
         try {
             // The package's programs are signed already: only the whole file is.
             WriteSingleFile(singleFile_.launcher, o_.outDir, singleFile_.output, host_,
-                            {o_.sign ? &*o_.sign : nullptr, true});
+                            {o_.sign ? &*o_.sign : nullptr, true}, &branding_.identity);
         } catch (const PackError& e) {
             return Stop(e, notWritten + "\n");
         }
@@ -230,6 +230,10 @@ private:
         singleFile_ = options.SingleFile();
         composed_ = ComposeSetupFile(o_);
         findings.insert(findings.end(), composed_.findings.begin(), composed_.findings.end());
+        if (o_.singleFile) {
+            branding_ = single_file::PlanBranding(o_.branding, {o_.name, "--name"}, singleFile_);
+            findings.insert(findings.end(), branding_.refusals.begin(), branding_.refusals.end());
+        }
         if (HasErrors(findings)) return findings;
         tree_ = CollectAppTree(o_.appDir);
         if (const std::string problem = ArchiveLimitProblem(tree_); !problem.empty()) {
@@ -305,6 +309,7 @@ private:
     std::ostream& err_;
     fs::path setupExe_, unzipDll_;
     SingleFilePlan singleFile_;
+    single_file::BrandingPlan branding_;
     std::optional<TemporaryPath> signedPrograms_;
     ComposedSetupFile composed_;
     std::vector<AppEntry> tree_;

@@ -16,6 +16,7 @@
 #include "packer/findings.h"
 #include "packer/host.h"
 #include "packer/sign_command.h"
+#include "packer/single_file/branding_options.h"
 
 namespace packer {
 
@@ -44,6 +45,8 @@ struct BuildOptions {
     // beside the program.
     std::optional<std::filesystem::path> singleFile;
     std::optional<std::filesystem::path> launcher;
+    // Its icon and version information.
+    single_file::BrandingOptions branding;
     // Run on setup.exe and unzip32.dll before they are written, and on the
     // single file.
     std::optional<SignCommand> sign;

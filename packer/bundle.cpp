@@ -21,6 +21,9 @@
 #include "packer/pack_error.h"
 #include "packer/package_services.h"
 #include "packer/program_kind.h"
+#include "packer/single_file/brand_launcher.h"
+#include "packer/single_file/package_identity.h"
+#include "packer/single_file/pe_checksum.h"
 #include "packer/single_file_check.h"
 #include "packer/system_file.h"
 #include "packer/text.h"
@@ -142,17 +145,24 @@ ArchiveTail TailCountedFromFileStart(uz::ArchiveInput& archive, uint64_t before)
 
 // Copies `size` bytes of `from`, starting at its start, to `out`; their CRC-32
 // following on from `crc`.
-uint32_t CopyBytes(uz::ArchiveInput& from, uint64_t size, NewFile& out, const fs::path& source, uint32_t crc) {
+// Hands the first `size` bytes of `from` to `take`, a block at a time.
+template <typename Take>
+void ReadBlocks(uz::ArchiveInput& from, uint64_t size, const fs::path& source, Take take) {
     std::string buffer(1 << 20, '\0');
     for (uint64_t done = 0; done < size;) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done));
         if (!from.readExact(done, reinterpret_cast<uint8_t*>(buffer.data()), n))
             throw PackError("cannot read " + QuotedPath(source));
-        const std::string_view bytes(buffer.data(), n);
-        out.Write(bytes);
-        crc = Crc32(crc, bytes);
+        take(std::string_view(buffer.data(), n));
         done += n;
     }
+}
+
+uint32_t CopyBytes(uz::ArchiveInput& from, uint64_t size, NewFile& out, const fs::path& source, uint32_t crc) {
+    ReadBlocks(from, size, source, [&](std::string_view bytes) {
+        out.Write(bytes);
+        crc = Crc32(crc, bytes);
+    });
     return crc;
 }
 
@@ -172,8 +182,9 @@ std::string LauncherProblem(const fs::path& launcher) {
 }
 
 void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const fs::path& output, Host& host,
-                     const SingleFileSigning& signing) {
-    const std::string image = LauncherImage(launcher);
+                     const SingleFileSigning& signing, const single_file::Identity* identity) {
+    std::string image = LauncherImage(launcher);
+    if (identity) image = single_file::BrandLauncher(image, *identity);
     std::vector<AppEntry> files = PackageFiles(packageDir, ArchiveName(packageDir, host));
 
     // Everything is made in a folder of the tool's own beside the output,
@@ -193,7 +204,9 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
     }
 
     const fs::path archive = work.path() / "payload.zip";
-    WriteArchive(files, archive);
+    ArchiveOptions entryTimes;
+    entryTimes.modified = single_file::ArchiveTime(files[1].source);  // files: Setup.ini, the archive, ...
+    WriteArchive(files, archive, entryTimes);
     std::unique_ptr<uz::ArchiveInput> payload;
     if (const uz::os::Status opened = uz::os::OpenArchive(archive.native(), payload); !opened.ok())
         throw PackError("cannot read " + QuotedPath(archive) + ": " + uz::os::Describe(opened));
@@ -206,6 +219,15 @@ void WriteSingleFile(const fs::path& launcher, const fs::path& packageDir, const
                                   launcher::pe::kCertificateAlignment,
                               '\0');
     const ArchiveTail tail = TailCountedFromFileStart(*payload, image.size() + padding.size());
+    // The image's CheckSum covers the whole file: a pass over what follows
+    // the image gives it first, so that the file is written once, as it ends
+    // up, and read back against that.
+    single_file::PeChecksum checksum(single_file::CheckSumFieldOffset(image));
+    checksum.Add(image);
+    checksum.Add(padding);
+    ReadBlocks(*payload, tail.directoryOffset, archive, [&checksum](std::string_view bytes) { checksum.Add(bytes); });
+    checksum.Add(tail.bytes);
+    single_file::PutCheckSum(image, checksum.Value());
     // The output's own name: some signing tools tell the kind of file by it.
     const fs::path written = work.path() / output.filename();
     {

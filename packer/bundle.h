@@ -10,6 +10,7 @@
 
 #include "packer/host.h"
 #include "packer/sign_command.h"
+#include "packer/single_file/identity.h"
 
 namespace packer {
 
@@ -28,14 +29,18 @@ struct SingleFileSigning {
 // in that order. Refused, as a PackError: a launcher that is not a 32-bit
 // x86 program or carries anything after its image (a payload or a signature
 // already), a Setup.ini without a ZIPFILE line naming a plain file, a file
-// missing from the folder. The file is made in a private folder beside
-// `output` (file_ops.h), read back, and with a sign command signed there,
-// after the signed programs are inside it; then it must still be a program
-// whose payload the launcher reads whole (single_file_check.h). Only then
-// does it take its name: the output is written (and signed) whole or not at
-// all; the package folder is only read.
+// missing from the folder. With an identity, a copy of the launcher carries
+// it (single_file/brand_launcher.h). The payload's entries carry the time of
+// the application archive's newest entry, so that the file depends on its
+// inputs alone. The file is made in a private folder beside `output`
+// (file_ops.h), its checksum made, read back, and with a sign command signed
+// there, after the signed programs are inside it; then it must still be a
+// program whose payload the launcher reads whole (single_file_check.h). Only
+// then does it take its name: the output is written (and signed) whole or
+// not at all; the package folder is only read.
 void WriteSingleFile(const std::filesystem::path& launcher, const std::filesystem::path& packageDir,
-                     const std::filesystem::path& output, Host& host, const SingleFileSigning& signing = {});
+                     const std::filesystem::path& output, Host& host, const SingleFileSigning& signing = {},
+                     const single_file::Identity* identity = nullptr);
 
 // Why `launcher` cannot make a single file (not the launcher program, or one
 // with something after its image); empty when it can.

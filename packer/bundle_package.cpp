@@ -4,14 +4,19 @@
 #include "packer/findings.h"
 #include "packer/pack_error.h"
 #include "packer/package_check.h"
+#include "packer/single_file/package_identity.h"
 #include "packer/text.h"
 
 namespace packer {
 
 int RunBundle(const BundleOptions& o, Host& host, std::ostream& out, std::ostream& err) {
-    const std::vector<Finding> refusals = CheckSingleFilePlan(
+    std::vector<Finding> refusals = CheckSingleFilePlan(
         o.singleFile, "FILE.exe",
         {{o.packageDir, "PACKAGEDIR", "single-file-inside-packagedir", "it would ship with the package folder"}}, {});
+    const single_file::BrandingPlan branding = single_file::PlanBranding(
+        o.branding, {single_file::PackageApplicationName(o.packageDir, host, o.codePage), "APPLICATION in Setup.ini"},
+        o.singleFile);
+    refusals.insert(refusals.end(), branding.refusals.begin(), branding.refusals.end());
     const std::string notWritten = "setup-pack: " + QuotedPath(o.singleFile.output) + " not written";
     if (!refusals.empty()) {
         for (const Finding& refusal : refusals) err << Format(refusal) << "\n";
@@ -26,7 +31,7 @@ int RunBundle(const BundleOptions& o, Host& host, std::ostream& out, std::ostrea
     }
     try {
         WriteSingleFile(o.singleFile.launcher, o.packageDir, o.singleFile.output, host,
-                        {o.sign ? &*o.sign : nullptr, false});
+                        {o.sign ? &*o.sign : nullptr, false}, &branding.identity);
     } catch (const PackError& e) {
         err << "setup-pack: error: " << e.what() << "\n" << notWritten << "\n";
         return e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo;

@@ -11,6 +11,7 @@
 #include "packer/code_page.h"
 #include "packer/host.h"
 #include "packer/sign_command.h"
+#include "packer/single_file/branding_options.h"
 #include "packer/single_file_plan.h"
 
 namespace packer {
@@ -18,6 +19,7 @@ namespace packer {
 struct BundleOptions {
     std::filesystem::path packageDir;
     SingleFilePlan singleFile;
+    single_file::BrandingOptions branding;
     std::optional<SignCommand> sign;
     CodePage codePage = CodePage::Default();  // for the check
     bool strict = false;                      // warnings count as errors

@@ -35,6 +35,11 @@ struct Arguments {
         const auto found = values.find(option);
         return found == values.end() ? std::nullopt : std::optional<fs::path>(found->second);
     }
+    // An option's value as the installer's wide text.
+    std::optional<std::wstring> Text(const std::string& option, Host& host) const {
+        const std::optional<fs::path> value = Value(option);
+        return value ? std::optional(host.TextOf(*value)) : std::nullopt;
+    }
 };
 
 struct OptionSpec {
@@ -58,6 +63,12 @@ const OptionSpec kOptions[] = {
     {"--single-file", "FILE.exe", kBuild, "also write FILE.exe, one program holding the whole package"},
     {"--launcher", "PATH", kBuild | kBundle,
      "setup-launcher.exe, the single file's program (default: beside setup-pack)"},
+    {"--icon", "FILE.ico", kBuild | kBundle, "the single file's icon (default: the launcher's)"},
+    {"--product-version", "A.B.C[.D]", kBuild | kBundle, "the single file's file and product version"},
+    {"--company", "TEXT", kBuild | kBundle, "the single file's company name"},
+    {"--copyright", "TEXT", kBuild | kBundle, "the single file's copyright line"},
+    {"--description", "TEXT", kBuild | kBundle,
+     "the single file's description (default: the application's name and \" Setup\")"},
     {"--sign-command", "CMD", kBuild | kBundle,
      "run CMD on every program written: {file}, or {in} and {out}, stand for its path"},
     {"--codepage", "N", kBuild | kCheck | kBundle,
@@ -241,22 +252,32 @@ std::optional<SignCommand> SignCommandOf(const Arguments& args) {
     return command;
 }
 
+// The options that brand the single file.
+single_file::BrandingOptions BrandingOf(const Arguments& args, Host& host) {
+    single_file::BrandingOptions branding;
+    branding.icon = args.Value("--icon");
+    branding.productVersion = args.Text("--product-version", host);
+    branding.company = args.Text("--company", host);
+    branding.copyright = args.Text("--copyright", host);
+    branding.description = args.Text("--description", host);
+    return branding;
+}
+
 int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& err) {
-    if (args.Has("--launcher") && !args.Has("--single-file")) {
-        throw UsageError{"--launcher makes the single file: it goes with --single-file"};
+    for (const char* option : {"--launcher", "--icon", "--product-version", "--company", "--copyright", "--description"}) {
+        if (args.Has(option) && !args.Has("--single-file")) {
+            throw UsageError{std::string(option) + " makes the single file: it goes with --single-file"};
+        }
     }
     BuildOptions options;
     options.appDir = args.operands[0];
     options.outDir = args.operands[1];
-    const auto text = [&](const char* option, std::optional<std::wstring>& slot) {
-        if (const std::optional<fs::path> value = args.Value(option)) slot = host.TextOf(*value);
-    };
-    text("--name", options.name);
-    text("--message", options.message);
-    text("--target", options.target);
-    text("--exe", options.exe);
-    text("--desktop-shortcut", options.desktopShortcut);
-    text("--programs-shortcut", options.programsShortcut);
+    options.name = args.Text("--name", host);
+    options.message = args.Text("--message", host);
+    options.target = args.Text("--target", host);
+    options.exe = args.Text("--exe", host);
+    options.desktopShortcut = args.Text("--desktop-shortcut", host);
+    options.programsShortcut = args.Text("--programs-shortcut", host);
     if (const std::optional<fs::path> zip = args.Value("--zip")) options.zip = host.TextOf(*zip);
     if (const std::optional<fs::path> launch = args.Value("--autolaunch")) {
         const std::string value = PathText(*launch);
@@ -273,6 +294,7 @@ int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& er
     options.strict = args.Has("--strict");
     options.singleFile = args.Value("--single-file");
     options.launcher = args.Value("--launcher");
+    options.branding = BrandingOf(args, host);
     options.sign = SignCommandOf(args);
     if (!UnzipLibraryLoads(host, err)) return kExitIo;
     return RunBuild(options, host, out, err);
@@ -283,6 +305,7 @@ int Bundle(const Arguments& args, Host& host, std::ostream& out, std::ostream& e
     options.packageDir = args.operands[0];
     const std::optional<fs::path> launcher = args.Value("--launcher");
     options.singleFile = {args.operands[1], launcher ? *launcher : host.BesideTool(kLauncherFile), launcher.has_value()};
+    options.branding = BrandingOf(args, host);
     options.sign = SignCommandOf(args);
     options.codePage = CodePageOf(args);
     options.strict = args.Has("--strict");
