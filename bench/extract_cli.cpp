@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "unzip32.h"
+#include "unzip32/unzip32.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif

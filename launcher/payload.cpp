@@ -4,10 +4,8 @@
 #include <string>
 
 #include "launcher/pe_image.h"
-#include "unzip32/entry_reader.h"
-#include "unzip32/path_sanitizer.h"
-#include "unzip32/sinks.h"
-#include "unzip32/text_encoding.h"
+#include "unzip32/reuse/entry_data.h"
+#include "unzip32/reuse/names.h"
 
 namespace launcher {
 namespace {

@@ -16,10 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "unzip32/archive_input.h"
-#include "unzip32/central_directory.h"
-#include "unzip32/entry_spans.h"
-#include "unzip32/os.h"
+#include "unzip32/reuse/os.h"
+#include "unzip32/reuse/zip_archive.h"
 
 namespace launcher {
 

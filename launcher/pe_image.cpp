@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "launcher/pe_format.h"
-#include "unzip32/byte_reader.h"
+#include "unzip32/reuse/byte_reader.h"
 
 namespace launcher {
 namespace {

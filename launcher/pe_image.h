@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "unzip32/archive_input.h"
+#include "unzip32/reuse/zip_archive.h"
 
 namespace launcher {
 

@@ -1,15 +1,15 @@
-#include "extractor.h"
+#include "unzip32/extractor.h"
 
 #include <memory>
 
-#include "central_directory.h"
-#include "data_modes.h"
-#include "entry_spans.h"
-#include "entry_step.h"
-#include "extraction.h"
-#include "listing.h"
-#include "os.h"
-#include "text_encoding.h"
+#include "unzip32/format/central_directory.h"
+#include "unzip32/format/entry_spans.h"
+#include "unzip32/format/text_encoding.h"
+#include "unzip32/modes/data_modes.h"
+#include "unzip32/modes/extraction.h"
+#include "unzip32/modes/listing.h"
+#include "unzip32/os/os.h"
+#include "unzip32/run/entry_step.h"
 
 namespace uz {
 

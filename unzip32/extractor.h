@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "archive_input.h"
-#include "messages.h"
-#include "name_matcher.h"
-#include "options.h"
-#include "outcome.h"
-#include "password_flow.h"
-#include "run_settings.h"
+#include "unzip32/format/archive_input.h"
+#include "unzip32/run/messages.h"
+#include "unzip32/run/name_matcher.h"
+#include "unzip32/run/options.h"
+#include "unzip32/run/outcome.h"
+#include "unzip32/run/password_flow.h"
+#include "unzip32/run/run_settings.h"
 
 namespace uz {
 

@@ -1,12 +1,12 @@
 // The library's two entry points.
-#include "unzip32.h"
+#include "unzip32/unzip32.h"
 
 #include <zlib.h>
 
 #include <cstring>
 #include <new>
 
-#include "extractor.h"
+#include "unzip32/extractor.h"
 
 namespace {
 

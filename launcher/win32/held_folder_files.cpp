@@ -2,7 +2,7 @@
 
 #include "launcher/win32/folder_security.h"
 #include "launcher/win32/nt_files.h"
-#include "unzip32/text_encoding.h"
+#include "unzip32/reuse/names.h"
 
 namespace launcher::win32 {
 

@@ -22,7 +22,7 @@
 #include "launcher/win32/system_message.h"
 #include "launcher/win32/unpacking_window.h"
 #include "platform/win32/win32_services.h"
-#include "unzip32/text_encoding.h"
+#include "unzip32/reuse/names.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cwchar>
 
-#include "unzip32/os.h"
-#include "unzip32/text_encoding.h"
+#include "unzip32/reuse/names.h"
+#include "unzip32/reuse/os.h"
 
 namespace launcher::win32 {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "packer/pack_error.h"
+#include "packer/base/pack_error.h"
 #include "packer/single_file/image_resources.h"
 #include "packer/single_file/manifest_description.h"
 #include "packer/single_file/resource_format.h"

@@ -4,10 +4,10 @@
 #include <iterator>
 #include <system_error>
 
-#include "packer/bundle.h"
-#include "packer/pack_error.h"
+#include "packer/base/pack_error.h"
+#include "packer/base/text.h"
 #include "packer/single_file/brand_launcher.h"
-#include "packer/text.h"
+#include "packer/single_file/bundle.h"
 
 namespace packer::single_file {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "packer/findings.h"
+#include "packer/base/findings.h"
 #include "packer/single_file/identity.h"
-#include "packer/single_file_plan.h"
+#include "packer/single_file/single_file_plan.h"
 
 namespace packer::single_file {
 

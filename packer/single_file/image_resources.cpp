@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "launcher/pe_format.h"
-#include "packer/pack_error.h"
+#include "packer/base/pack_error.h"
 #include "packer/single_file/byte_writer.h"
 #include "packer/single_file/pe_checksum.h"
-#include "unzip32/byte_reader.h"
+#include "unzip32/reuse/byte_reader.h"
 
 namespace packer::single_file {
 

@@ -1,6 +1,6 @@
 #include "packer/single_file/manifest_description.h"
 
-#include "packer/text.h"
+#include "packer/base/text.h"
 
 namespace packer::single_file {
 

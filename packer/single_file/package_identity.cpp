@@ -8,11 +8,11 @@
 
 #include "common/failure.h"
 #include "installer/setup_file.h"
-#include "packer/setup_lint.h"
-#include "packer/package_services.h"
-#include "packer/text.h"
-#include "unzip32/central_directory.h"
-#include "unzip32/os.h"
+#include "packer/base/text.h"
+#include "packer/check/package_services.h"
+#include "packer/check/setup_lint.h"
+#include "unzip32/reuse/os.h"
+#include "unzip32/reuse/zip_archive.h"
 
 namespace packer::single_file {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "packer/code_page.h"
-#include "packer/host.h"
+#include "packer/base/host.h"
+#include "packer/check/code_page.h"
 
 namespace packer::single_file {
 

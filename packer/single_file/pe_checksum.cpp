@@ -3,8 +3,8 @@
 #include <string>
 
 #include "launcher/pe_format.h"
-#include "packer/pack_error.h"
-#include "unzip32/byte_reader.h"
+#include "packer/base/pack_error.h"
+#include "unzip32/reuse/byte_reader.h"
 
 namespace packer::single_file {
 

@@ -7,7 +7,7 @@
 
 #include "packer/single_file/byte_writer.h"
 #include "packer/single_file/resource_format.h"
-#include "unzip32/byte_reader.h"
+#include "unzip32/reuse/byte_reader.h"
 
 namespace packer::single_file {
 

@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "archive_input.h"
-#include "extractor.h"
+#include "unzip32/extractor.h"
+#include "unzip32/format/archive_input.h"
 
 namespace {
 

@@ -7,15 +7,13 @@ out=${1:-$src/build/fuzz}
 seconds=${FUZZ_SECONDS:-45}
 mkdir -p "$out/corpus" "$out/seeds"
 
-sources=()
-for f in "$src"/unzip32/*.cpp; do
-    [ "$(basename "$f")" = unzip32.cpp ] || sources+=("$f")
-done
+# The library's sources but its entry points, with the shipped run settings.
+mapfile -t sources < <(find "$src/unzip32" -name '*.cpp' ! -name unzip32.cpp ! -name 'run_settings_*.cpp' | sort)
 binary="$out/fuzz_archive"
-newest=$(ls -t "${sources[@]}" "$src"/unzip32/*.h "$src/tests/fuzz/fuzz_archive.cpp" | head -1)
+newest=$(ls -t "${sources[@]}" $(find "$src/unzip32" -name '*.h') "$src/tests/fuzz/fuzz_archive.cpp" | head -1)
 if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then
     clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -I"$src/unzip32" "${sources[@]}" "$src/tests/fuzz/fuzz_archive.cpp" -lz -o "$binary"
+        -I"$src" "${sources[@]}" "$src/tests/fuzz/fuzz_archive.cpp" -lz -o "$binary"
 fi
 python3 "$src/tests/fuzz/make_seeds.py" "$out/seeds"
 cd "$out"

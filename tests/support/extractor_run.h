@@ -3,7 +3,7 @@
 // of the test's choosing: a window, workers, where output files come from.
 #pragma once
 
-#include "extractor.h"
+#include "unzip32/extractor.h"
 #include "unzip_harness.h"
 
 namespace uztest {

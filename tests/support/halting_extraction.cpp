@@ -4,8 +4,8 @@
 #include <memory>
 #include <thread>
 
-#include "extractor.h"
-#include "os.h"
+#include "unzip32/extractor.h"
+#include "unzip32/os/os.h"
 
 namespace uztest {
 namespace {

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "launcher/payload.h"
-#include "packer/command_line.h"
-#include "packer/host.h"
+#include "packer/base/host.h"
+#include "packer/cli/command_line.h"
 #include "packer/single_file/resource_tree.h"
 #include "packer_fixture.h"
 #include "program_image.h"

@@ -6,9 +6,9 @@
 #include <functional>
 #include <sstream>
 
-#include "packer/build_package.h"
-#include "packer/command_line.h"
-#include "packer/host.h"
+#include "packer/base/host.h"
+#include "packer/cli/command_line.h"
+#include "packer/package/build_package.h"
 #include "packer_fixture.h"
 #include "program_image.h"
 

@@ -1,8 +1,8 @@
 // The code page tables and the case folding the names are compared with.
 #include <gtest/gtest.h>
 
-#include "packer/code_page.h"
-#include "packer/text.h"
+#include "packer/base/text.h"
+#include "packer/check/code_page.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <map>
 #include <sstream>
 
-#include "packer/command_line.h"
-#include "packer/folder_lock.h"
-#include "packer/host.h"
+#include "packer/base/host.h"
+#include "packer/cli/command_line.h"
+#include "packer/files/folder_lock.h"
 #include "packer_fixture.h"
 #include "program_image.h"
 #include "zip_builder.h"

@@ -4,12 +4,12 @@
 #include <optional>
 #include <sstream>
 
-#include "packer/code_page.h"
-#include "packer/command_line.h"
-#include "packer/findings.h"
-#include "packer/host.h"
-#include "packer/package_check.h"
-#include "packer/write_archive.h"
+#include "packer/archive/write_archive.h"
+#include "packer/base/findings.h"
+#include "packer/base/host.h"
+#include "packer/check/code_page.h"
+#include "packer/check/package_check.h"
+#include "packer/cli/command_line.h"
 #include "packer_fixture.h"
 #include "program_image.h"
 #include "zip_builder.h"

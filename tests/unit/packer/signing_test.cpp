@@ -6,10 +6,10 @@
 
 #include <sstream>
 
-#include "packer/command_line.h"
-#include "packer/command_words.h"
-#include "packer/host.h"
-#include "packer/sign_command.h"
+#include "packer/base/host.h"
+#include "packer/cli/command_line.h"
+#include "packer/sign/command_words.h"
+#include "packer/sign/sign_command.h"
 #include "packer_fixture.h"
 #include "program_image.h"
 

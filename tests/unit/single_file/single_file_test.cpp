@@ -8,8 +8,8 @@
 
 #include "launcher/payload.h"
 #include "launcher/progress_text.h"
-#include "packer/bundle.h"
-#include "packer/pack_error.h"
+#include "packer/base/pack_error.h"
+#include "packer/single_file/bundle.h"
 #include "program_image.h"
 #include "scratch.h"
 #include "zip_builder.h"

@@ -2,10 +2,10 @@
 // ends, code page 437.
 #include <gtest/gtest.h>
 
-#include "line_ends.h"
-#include "name_matcher.h"
-#include "path_sanitizer.h"
-#include "text_encoding.h"
+#include "unzip32/data/line_ends.h"
+#include "unzip32/format/text_encoding.h"
+#include "unzip32/modes/path_sanitizer.h"
+#include "unzip32/run/name_matcher.h"
 
 namespace uz {
 namespace {

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <new>
 
-#include "entry_reader.h"
-#include "writer_thread.h"
+#include "unzip32/data/entry_reader.h"
+#include "unzip32/data/writer_thread.h"
 #include "zip_builder.h"
 
 namespace uztest {

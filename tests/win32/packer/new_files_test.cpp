@@ -4,10 +4,10 @@
 // (the sharing mode the system applies) and goes with its handle.
 #include <gtest/gtest.h>
 
-#include "packer/folder_lock.h"
-#include "packer/new_file.h"
-#include "packer/pack_error.h"
-#include "packer/system_file.h"
+#include "packer/base/pack_error.h"
+#include "packer/files/folder_lock.h"
+#include "packer/files/new_file.h"
+#include "packer/files/system_file.h"
 #include "scratch.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "packer/command_words.h"
-#include "packer/run_program.h"
+#include "packer/sign/command_words.h"
+#include "packer/sign/run_program.h"
 #include "scratch.h"
 
 namespace {
