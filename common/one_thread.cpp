@@ -5,8 +5,11 @@
 // exception pool. Those calls are answered here for a single thread, which
 // spares the program the 32 KiB threads library (such a program links with
 // -no-pthread, installer_one_thread in cmake/build_options.cmake). A thread
-// started through the library would need pthread_create, which is not here:
-// the program would not link.
+// started through the C++ library would need pthread_create, which is not
+// here: the program would not link. One started with the system's own call
+// (as the unzip library's os_threads_win32.cpp does) would link; the test
+// one_thread_programs (tests/win32/size) fails for a program that imports
+// one.
 #include <pthread.h>
 
 #include <cstdlib>

@@ -7,6 +7,7 @@
 #include "launcher/win32/folder_contents.h"
 #include "launcher/win32/folder_security.h"
 #include "launcher/win32/nt_files.h"
+#include "unzip32/reuse/os.h"
 
 namespace launcher::win32 {
 
@@ -50,20 +51,13 @@ std::wstring WindowsTemp(unsigned long& error) {
     return std::wstring(folder, length - (folder[length - 1] == L'\\')) + L"\\Temp";
 }
 
-// The system's own name of a full path on a drive: \??\C:\... for C:\....
-std::wstring NtPath(const std::wstring& path) { return LR"(\??\)" + path; }
-
 }  // namespace
 
 bool IsSamePath(const std::wstring& expected, const std::wstring& final) {
-    // \\?\UNC\server\share for \\server\share, \\?\C: for C:
-    const bool unc = final.rfind(LR"(\\?\UNC\)", 0) == 0 && expected.rfind(LR"(\\)", 0) == 0;
-    const size_t skip = unc ? 8 : final.rfind(LR"(\\?\)", 0) == 0 ? 4 : 0;
-    const size_t expectedSkip = unc ? 2 : 0;
-    return expected.size() > expectedSkip &&
-           CompareStringOrdinal(final.c_str() + skip, static_cast<int>(final.size() - skip),
-                                expected.c_str() + expectedSkip, static_cast<int>(expected.size() - expectedSkip),
-                                TRUE) == CSTR_EQUAL;
+    const std::wstring a = uz::os::PlainForm(expected);
+    const std::wstring b = uz::os::PlainForm(final);
+    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring FinalPath(HANDLE file) {
@@ -85,7 +79,7 @@ bool PrivateFolder::CreateIn(const std::wstring& base, FolderProblem& problem) {
     if (!descriptor) return false;
     // The base by its path, this once: the folder is named relative to it
     // from now on.
-    NTSTATUS status = nt::Open(nullptr, NtPath(base).c_str(), FILE_READ_ATTRIBUTES,
+    NTSTATUS status = nt::Open(nullptr, uz::os::NativeForm(base).c_str(), FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, FILE_DIRECTORY_FILE,
                                nullptr, base_);
     // Made and opened in one call, with its access list: made first and

@@ -1,6 +1,6 @@
 // The times of the archive's entries. The extended timestamp field (0x5455)
 // carries the moment itself, in seconds since 1970 UTC, and is what the unzip
-// library (and Info-ZIP, 7-Zip, bsdtar) sets the installed files' times from.
+// library (and 7-Zip, bsdtar) sets the installed files' times from.
 // The MS-DOS date and time fields have no time zone; they hold the same moment
 // in UTC, so that the archive is the same whatever the build machine's zone.
 #pragma once

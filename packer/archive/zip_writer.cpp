@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "packer/base/byte_writer.h"
 #include "packer/base/pack_error.h"
 #include "packer/base/text.h"
 #include "unzip32/reuse/zip_archive.h"
@@ -30,18 +31,6 @@ constexpr size_t kMaxEntries = 0xFFFF;          // the end record's 16-bit count
 // Extended timestamp: u8 flags (bit 0: the modification time follows), u32
 // modification time; the central directory's copy holds the same.
 constexpr uint16_t kExtendedTimeDataSize = 5;
-
-class ByteWriter {
-public:
-    void u8(uint8_t v) { bytes_.push_back(static_cast<char>(v)); }
-    void u16(uint16_t v) { for (int i = 0; i < 2; ++i) bytes_.push_back(static_cast<char>(v >> (8 * i))); }
-    void u32(uint32_t v) { for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<char>(v >> (8 * i))); }
-    void text(std::string_view s) { bytes_ += s; }
-    const std::string& bytes() const { return bytes_; }
-
-private:
-    std::string bytes_;
-};
 
 bool IsAscii(const std::string& name) {
     for (char c : name) {
@@ -74,9 +63,10 @@ uint32_t ZipWriter::Offset32(uint64_t offset) const {
     return static_cast<uint32_t>(offset);
 }
 
-std::string ZipWriter::LocalHeader(const CentralEntry& e) {
-    ByteWriter w;
-    w.u32(zip::kLocalHeaderSignature);
+// The fields a local header and its central directory record share, in the
+// order both hold them: version needed, flags, method, time, date, CRC-32,
+// sizes, the lengths of the name and of the extra field.
+void ZipWriter::WriteSharedFields(ByteWriter& w, const CentralEntry& e) {
     w.u16(kVersionNeeded);
     w.u16(e.flags);
     w.u16(e.method);
@@ -87,9 +77,15 @@ std::string ZipWriter::LocalHeader(const CentralEntry& e) {
     w.u32(e.size);
     w.u16(static_cast<uint16_t>(e.name.size()));
     w.u16(static_cast<uint16_t>(e.extra.size()));
-    w.text(e.name);
-    w.text(e.extra);
-    return w.bytes();
+}
+
+std::string ZipWriter::LocalHeader(const CentralEntry& e) {
+    ByteWriter w;
+    w.u32(zip::kLocalHeaderSignature);
+    WriteSharedFields(w, e);
+    w.bytes(e.name);
+    w.bytes(e.extra);
+    return w.take();
 }
 
 // Method, crc and sizes are known only once the data is written.
@@ -100,8 +96,8 @@ void ZipWriter::PatchLocalHeader(const CentralEntry& e) {
     sums.u32(e.crc);
     sums.u32(e.compressedSize);
     sums.u32(e.size);
-    out_->WriteAt(e.localHeaderOffset + kLocalMethodOffset, method.bytes());
-    out_->WriteAt(e.localHeaderOffset + kLocalCrcOffset, sums.bytes());
+    out_->WriteAt(e.localHeaderOffset + kLocalMethodOffset, method.str());
+    out_->WriteAt(e.localHeaderOffset + kLocalCrcOffset, sums.str());
 }
 
 ZipWriter::CentralEntry ZipWriter::Begin(const std::string& name, int64_t modified,
@@ -117,7 +113,7 @@ ZipWriter::CentralEntry ZipWriter::Begin(const std::string& name, int64_t modifi
         extra.u32(static_cast<uint32_t>(*seconds));
     }
     return CentralEntry{name, static_cast<uint16_t>(IsAscii(name) ? 0 : zip::kFlagUtf8Names),
-                        method, ToDosTime(modified), extra.bytes(), 0, 0, 0, externalAttributes,
+                        method, ToDosTime(modified), extra.take(), 0, 0, 0, externalAttributes,
                         Offset32(out_->size())};
 }
 
@@ -172,25 +168,16 @@ void ZipWriter::Finish() {
     for (const CentralEntry& e : entries_) {
         w.u32(zip::kCentralHeaderSignature);
         w.u16(kVersionMadeBy);
-        w.u16(kVersionNeeded);
-        w.u16(e.flags);
-        w.u16(e.method);
-        w.u16(e.dosTime.time);
-        w.u16(e.dosTime.date);
-        w.u32(e.crc);
-        w.u32(e.compressedSize);
-        w.u32(e.size);
-        w.u16(static_cast<uint16_t>(e.name.size()));
-        w.u16(static_cast<uint16_t>(e.extra.size()));
+        WriteSharedFields(w, e);
         w.u16(0);  // comment length
         w.u16(0);  // disk number start
         w.u16(0);  // internal attributes
         w.u32(e.externalAttributes);
         w.u32(e.localHeaderOffset);
-        w.text(e.name);
-        w.text(e.extra);
+        w.bytes(e.name);
+        w.bytes(e.extra);
     }
-    const uint32_t directorySize = Offset32(w.bytes().size());
+    const uint32_t directorySize = Offset32(w.size());
     w.u32(zip::kEndOfDirSignature);
     w.u16(0);  // this disk
     w.u16(0);  // disk of the directory
@@ -199,7 +186,7 @@ void ZipWriter::Finish() {
     w.u32(directorySize);
     w.u32(directoryOffset);
     w.u16(0);  // comment length
-    WriteFinal(w.bytes());
+    WriteFinal(w.str());
     Offset32(out_->size());
     out_->Finish(fileCrc_);
     finished_ = true;

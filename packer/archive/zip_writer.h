@@ -16,6 +16,8 @@
 
 namespace packer {
 
+class ByteWriter;
+
 class ZipWriter {
 public:
     // Creates `file`, which must not exist (new_file.h). Trouble is a PackError.
@@ -48,6 +50,7 @@ private:
 
     CentralEntry Begin(const std::string& name, int64_t modified, uint16_t method,
                        uint32_t externalAttributes);
+    static void WriteSharedFields(ByteWriter& w, const CentralEntry& entry);
     static std::string LocalHeader(const CentralEntry& entry);
     void PatchLocalHeader(const CentralEntry& entry);
     // Bytes that are final as they are written, and their CRC-32 into the file's.

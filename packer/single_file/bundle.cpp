@@ -104,7 +104,7 @@ std::vector<AppEntry> PackageFiles(const fs::path& packageDir, const std::string
 // Our archive writer counts offsets from the archive's start. In the single
 // file they count from the file's start, as in any self-extracting archive:
 // readers that do not look for bytes before an archive then read it too
-// (Info-ZIP's unzip warns about them). Only the directory and the end record
+// (some readers warn about them). Only the directory and the end record
 // hold offsets; they are read from the archive file and patched in memory,
 // while the entries' data, which may be large, is copied as it is.
 struct ArchiveTail {

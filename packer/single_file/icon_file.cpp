@@ -1,6 +1,6 @@
 #include "packer/single_file/icon_file.h"
 
-#include "packer/single_file/byte_writer.h"
+#include "packer/base/byte_writer.h"
 #include "packer/single_file/resource_format.h"
 #include "unzip32/reuse/byte_reader.h"
 

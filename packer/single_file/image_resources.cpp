@@ -4,7 +4,7 @@
 
 #include "launcher/pe_format.h"
 #include "packer/base/pack_error.h"
-#include "packer/single_file/byte_writer.h"
+#include "packer/base/byte_writer.h"
 #include "packer/single_file/pe_checksum.h"
 #include "unzip32/reuse/byte_reader.h"
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <tuple>
 
-#include "packer/single_file/byte_writer.h"
+#include "packer/base/byte_writer.h"
 #include "packer/single_file/resource_format.h"
 #include "unzip32/reuse/byte_reader.h"
 

@@ -1,6 +1,6 @@
 #include "packer/single_file/version_info.h"
 
-#include "packer/single_file/byte_writer.h"
+#include "packer/base/byte_writer.h"
 #include "packer/single_file/resource_format.h"
 
 namespace packer::single_file {

@@ -108,14 +108,19 @@ std::wstring ProgramFile() {
     }
 }
 
-std::wstring Win32FileSystem::ProgramFolder() {
-    const std::wstring file = ProgramFile();
-    size_t separator = file.find_last_of(L'\\');
+std::wstring FolderOf(const std::wstring& file) {
+    const size_t separator = file.find_last_of(L'\\');
     if (separator == std::wstring::npos) return {};
-    // A drive root keeps its separator ("C:\"); any other folder drops it.
-    if (separator == 2 && file[1] == L':') return file.substr(0, 3);
+    if (separator >= 2 && file[separator - 1] == L':') return file.substr(0, separator + 1);
     return file.substr(0, separator);
 }
+
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && folder.back() == L'\\') return folder + name;
+    return folder + L"\\" + name;
+}
+
+std::wstring Win32FileSystem::ProgramFolder() { return FolderOf(ProgramFile()); }
 
 std::unique_ptr<TextReader> Win32FileSystem::OpenText(const std::wstring& path) { return OpenTextFile(path); }
 

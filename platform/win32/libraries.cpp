@@ -15,20 +15,6 @@ std::wstring FileNameOf(const std::wstring& name) {
     return name + L".dll";
 }
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L"\\/"));
-}
-
 // By full path; what the library needs in turn is looked for in its own
 // folder and the system folder only, never along PATH or in the current
 // folder. Windows 7 knows these flags only with update KB2533623, which also
@@ -66,13 +52,13 @@ private:
 
 std::unique_ptr<Library> Win32Libraries::LoadFromProgramFolder(const std::wstring& name) {
     std::wstring fileName = FileNameOf(name);
-    std::wstring folder = ProgramFolder();
+    const std::wstring folder = FolderOf(ProgramFile());
     // A name with a separator in it would leave the program's folder.
     if (folder.empty() || fileName.find_first_of(L"\\/:") != std::wstring::npos)
         common::Raise(common::FailureNumber::DllLoad, fileName);
     DWORD previousMode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
-    UniqueModule module(LoadLibraryExW((folder + L"\\" + fileName).c_str(), nullptr, SearchFlags()));
+    UniqueModule module(LoadLibraryExW(InFolder(folder, fileName).c_str(), nullptr, SearchFlags()));
     SetThreadErrorMode(previousMode, nullptr);
     if (!module) common::Raise(common::FailureNumber::DllLoad, fileName);
     return std::make_unique<Win32Library>(std::move(module), fileName);

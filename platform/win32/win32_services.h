@@ -60,6 +60,11 @@ public:
 // The full path of the running program's file (files.cpp); 75 when the
 // system cannot say.
 std::wstring ProgramFile();
+// The folder of the file `file` (a full path): a drive root keeps its
+// separator ("C:\", "\\?\C:\"), any other folder drops it.
+std::wstring FolderOf(const std::wstring& file);
+// `name` in `folder`, with one separator between them.
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name);
 // What Win32FileSystem::OpenText does, for programs that bind a file system
 // of their own.
 std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path);

@@ -38,8 +38,8 @@ bool FindEndRecord(ArchiveInput& input, EndRecord& end) {
     // A signature inside a comment rarely passes the first test.
     for (const bool exact : {true, false}) {
         for (size_t i = window.size() - zip::kEndOfDirSize + 1; i-- > 0;) {
-            if (window.compare(i, 4, "PK\x05\x06") != 0) continue;
-            ByteReader r(std::string_view(window).substr(i + 4));
+            ByteReader r(std::string_view(window).substr(i));
+            if (r.u32() != zip::kEndOfDirSignature) continue;
             const uint16_t disk = r.u16();
             const uint16_t directoryDisk = r.u16();
             const uint16_t entriesHere = r.u16();

@@ -12,6 +12,7 @@
 #include "unzip32/format/text_encoding.h"
 #include "unzip32/os/os.h"
 #include "unzip32/os/temporary_names.h"
+#include "unzip32/os/windows_paths.h"
 
 namespace uz::os {
 namespace {
@@ -101,8 +102,8 @@ bool MarkForDeletion(void* file, bool marked) {
 // Renames the open file over `target` (a \\?\ path). Through the handle, so
 // that the file stays open, unshared, until it is in place.
 bool RenameOpenFile(HANDLE file, const std::wstring& target) {
-    // The rename takes the native form of the path: \??\ for \\?\.
-    const std::wstring native = L"\\??\\" + target.substr(4);
+    // The rename takes the native form of the path.
+    const std::wstring native = NativeForm(target);
     const DWORD nameBytes = static_cast<DWORD>(native.size() * sizeof(wchar_t));
     std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
@@ -215,12 +216,7 @@ struct FindCloser {
 
 }  // namespace
 
-// "\\?\C:\dir" or "\\?\UNC\server\share\dir" for a full path.
-Path LongPath(const std::wstring& full) {
-    if (full.rfind(L"\\\\?\\", 0) == 0) return full;
-    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
+Path LongPath(const std::wstring& full) { return LongForm(full); }
 
 std::string Describe(const Status& status) {
     wchar_t* text = nullptr;
@@ -258,11 +254,7 @@ std::string Utf8ToAnsi(std::string_view utf8) {
 
 Path PathFromAnsi(std::string_view ansi) { return Widen(AnsiToUtf8(ansi)); }
 
-std::string PathToUtf8(const Path& path) {
-    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return "\\\\" + Narrow(path.substr(8));
-    if (path.rfind(L"\\\\?\\", 0) == 0) return Narrow(path.substr(4));
-    return Narrow(path);
-}
+std::string PathToUtf8(const Path& path) { return Narrow(PlainForm(path)); }
 
 Path Join(const Path& base, std::string_view component) {
     Path out = base;

@@ -1,10 +1,11 @@
 // The library's inner rules, table by table: path refusal, wildcards, line
-// ends, code page 437.
+// ends, code page 437, the forms of a Windows path.
 #include <gtest/gtest.h>
 
 #include "unzip32/data/line_ends.h"
 #include "unzip32/format/text_encoding.h"
 #include "unzip32/modes/path_sanitizer.h"
+#include "unzip32/os/windows_paths.h"
 #include "unzip32/run/name_matcher.h"
 
 namespace uz {
@@ -113,6 +114,25 @@ TEST(Parts, Texts) {
     EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));  // overlong '/'
     EXPECT_EQ(RepairUtf8("a\xc0\xaf" "b"), "a??b");
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xf0\x9f\x98\x80x")), "\xf0\x9f\x98\x80x");
+}
+
+// Each form from each of the three, on a drive and on a share.
+TEST(WindowsPaths, EachFormFromEveryForm) {
+    struct Forms {
+        const wchar_t *plain, *longForm, *native;
+    };
+    const Forms kPaths[] = {
+        {LR"(C:\dir\a.txt)", LR"(\\?\C:\dir\a.txt)", LR"(\??\C:\dir\a.txt)"},
+        {LR"(C:\)", LR"(\\?\C:\)", LR"(\??\C:\)"},
+        {LR"(\\server\share\dir)", LR"(\\?\UNC\server\share\dir)", LR"(\??\UNC\server\share\dir)"},
+    };
+    for (const Forms& f : kPaths) {
+        for (const wchar_t* given : {f.plain, f.longForm, f.native}) {
+            EXPECT_EQ(os::PlainForm(given), f.plain) << given;
+            EXPECT_EQ(os::LongForm(given), f.longForm) << given;
+            EXPECT_EQ(os::NativeForm(given), f.native) << given;
+        }
+    }
 }
 
 }  // namespace

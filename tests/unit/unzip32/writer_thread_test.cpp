@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "unzip32/data/entry_reader.h"
@@ -143,10 +146,46 @@ TEST(WriterThread, ExceptionOfTheSinkReachesTheReadingThread) {
     EXPECT_EQ(sink.calls, 3);
 }
 
+// Holds its first call until let go, so that the writer is destroyed with
+// that buffer in the sink and the others queued behind it.
+class HeldSink : public uz::EntrySink {
+public:
+    bool consume(const uint8_t* data, size_t n) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (calls_++ == 0) {
+            entered_ = true;
+            changed_.notify_all();
+            changed_.wait_for(lock, std::chrono::seconds(60), [this] { return released_; });
+        }
+        received.append(reinterpret_cast<const char*>(data), n);
+        return true;
+    }
+    bool WaitUntilEntered() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(60), [this] { return entered_; });
+    }
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    int calls() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return calls_;
+    }
+    std::string received;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int calls_ = 0;
+    bool entered_ = false, released_ = false;
+};
+
 TEST(WriterThread, DestroyedUnfinishedWithOutputQueued) {
     // Stops without waiting for what is queued; what reached the sink is
-    // whole buffers, in order.
-    ScriptedSink sink;
+    // whole buffers, in order, the one in the sink when it stopped included.
+    HeldSink sink;
     {
         uz::WriterThread writer(sink);
         for (size_t i = 0; i < uz::WriterThread::kBuffers; ++i) {
@@ -154,10 +193,15 @@ TEST(WriterThread, DestroyedUnfinishedWithOutputQueued) {
             ASSERT_EQ(room.size, uz::WriterThread::kBufferSize);
             std::memset(room.data, 'a' + static_cast<int>(i), room.size);
             ASSERT_TRUE(writer.deliver(room.size));
+            if (i == 0) {
+                ASSERT_TRUE(sink.WaitUntilEntered());
+            }
         }
+        sink.Release();
     }
+    ASSERT_GE(sink.calls(), 1);
     std::string expected;
-    for (int i = 0; i < sink.calls; ++i) expected += std::string(uz::WriterThread::kBufferSize, static_cast<char>('a' + i));
+    for (int i = 0; i < sink.calls(); ++i) expected += std::string(uz::WriterThread::kBufferSize, static_cast<char>('a' + i));
     EXPECT_EQ(sink.received, expected);
 }
 

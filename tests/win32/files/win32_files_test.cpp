@@ -123,12 +123,23 @@ TEST_F(Win32Files, MkDirMakesOneLevel) {
     EXPECT_FALSE(fs::exists(root_ / L"one"));
 }
 
-TEST_F(Win32Files, ProgramFolderHasNoTrailingSeparator) {
-    wchar_t module[MAX_PATH];
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring expected(module);
-    expected.erase(expected.find_last_of(L'\\'));
-    EXPECT_EQ(files_.ProgramFolder(), expected);
+// A drive root keeps its separator, as the program's folder at the root of a
+// drive must; the library beside it is then named with one separator.
+TEST_F(Win32Files, ProgramFolderKeepsTheSeparatorOfADriveRootOnly) {
+    const struct {
+        const wchar_t *file, *folder, *library;
+    } kCases[] = {
+        {LR"(C:\setup.exe)", LR"(C:\)", LR"(C:\unzip32.dll)"},
+        {LR"(\\?\C:\setup.exe)", LR"(\\?\C:\)", LR"(\\?\C:\unzip32.dll)"},
+        {LR"(C:\pkg\setup.exe)", LR"(C:\pkg)", LR"(C:\pkg\unzip32.dll)"},
+        {LR"(\\server\share\setup.exe)", LR"(\\server\share)", LR"(\\server\share\unzip32.dll)"},
+        {LR"(C:\a:b\setup.exe)", LR"(C:\a:b)", LR"(C:\a:b\unzip32.dll)"},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(platform::win32::FolderOf(c.file), c.folder) << c.file;
+        EXPECT_EQ(platform::win32::InFolder(platform::win32::FolderOf(c.file), L"unzip32.dll"), c.library) << c.file;
+    }
+    EXPECT_EQ(files_.ProgramFolder(), platform::win32::FolderOf(platform::win32::ProgramFile()));
 }
 
 }  // namespace

@@ -13,11 +13,17 @@ using launcher::win32::UnpackingWindow;
 
 constexpr uint64_t kTotal = 1000;
 
-// The window appears once the unpacking has lasted half a second.
+// The window appears once the unpacking has lasted half a second: bytes keep
+// coming out until it is there (a minute at most).
 HWND ShownWindow(UnpackingWindow& window) {
-    Sleep(600);
-    EXPECT_TRUE(window.Unpacked(kTotal / 2));
-    return FindWindowW(L"" UNPACKING_WINDOW_CLASS, nullptr);
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    HWND shown = nullptr;
+    while (!shown && GetTickCount64() < deadline) {
+        EXPECT_TRUE(window.Unpacked(kTotal / 2));
+        shown = FindWindowW(L"" UNPACKING_WINDOW_CLASS, nullptr);
+        if (!shown) Sleep(20);
+    }
+    return shown;
 }
 
 struct CancelCase {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace packer::single_file {
+namespace packer {
 
 class ByteWriter {
 public:
@@ -38,4 +38,4 @@ private:
     std::string bytes_;
 };
 
-}  // namespace packer::single_file
+}  // namespace packer
