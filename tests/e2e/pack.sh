@@ -29,7 +29,7 @@ pkg="$E2E_WORK/package"
     > "$E2E_WORK/build.txt" 2>&1 || { cat "$E2E_WORK/build.txt"; fail "build did not succeed"; }
 grep -q "built and checked" "$E2E_WORK/build.txt" || fail "no success line: $(cat "$E2E_WORK/build.txt")"
 for f in Setup.ini Setup.zip setup.exe unzip32.dll; do [ -f "$pkg/$f" ] || fail "no $f in the package"; done
-[ "$(cat "$pkg/Setup.ini")" = "$(printf 'MESSAGE=This installs Packed Writer.\r\nAPPLICATION=Packed Writer\r\nTARGET=%s\r\nZIPFILE=Setup.zip\r\nEXEFILE=writer.exe\r\nAUTOLAUNCH=false\r' "$target_name")" ] \
+[ "$(cat "$pkg/Setup.ini")" = "$(printf 'MESSAGE=This installs Packed Writer.\r\nAPPLICATION=Packed Writer\r\nTARGET=%s\r\nZIPFILE=Setup.zip\r\nEXEFILE=writer.exe\r\nAUTOLAUNCH=false\r\n; code page 1252\r' "$target_name")" ] \
     || fail "Setup.ini: $(od -c "$pkg/Setup.ini" | head)"
 
 echo "== install the package with setup.exe"
