@@ -4,8 +4,7 @@
 # damaged Setup.ini by line. setup-pack.exe (with the unzip32.dll it loads)
 # lies in the packer folder of the build tree that made SETUP_EXE.
 . "$E2E_LIB"
-
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$E2E_LIB")/package.sh"
 SETUP_PACK=$(realpath "$(dirname "$SETUP_EXE")/../../packer/setup-pack.exe")
 [ -f "$SETUP_PACK" ] || fail "no setup-pack.exe at $SETUP_PACK"
 C="${WINEPREFIX:-$(dirname "$WINE_RUN")/../build/wine}/drive_c"
@@ -34,15 +33,7 @@ for f in Setup.ini Setup.zip setup.exe unzip32.dll; do [ -f "$pkg/$f" ] || fail 
 
 echo "== install the package with setup.exe"
 mkdir -p "$dest"   # no folder question
-drive "
-start $(winpath "$pkg/setup.exe")
-window frmSetup
-click 101
-box
-expect-caption Installation completed
-answer 7
-expect-exit 0
-" || fail "the installation did not run as expected"
+install_without_start "$pkg/setup.exe" || fail "the installation did not run as expected"
 diff -r "$app" "$dest" > "$E2E_WORK/diff.txt" || fail "installed files differ: $(head "$E2E_WORK/diff.txt")"
 rm -rf "$dest"
 

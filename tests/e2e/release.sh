@@ -9,8 +9,7 @@
 # version, build --json lists what it wrote, and a tool whose Windows programs
 # are missing names every place it looked.
 . "$E2E_LIB"
-
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$E2E_LIB")/package.sh"
 version=$PROJECT_VERSION
 deb=$RELEASE_DIR/setup-pack_${version}_amd64.deb
 tgz=$RELEASE_DIR/setup-pack-$version-linux-x86_64.tar.gz
@@ -54,9 +53,8 @@ for program in setup-pack.exe unzip32.dll setup-launcher.exe; do
 done
 
 app=$E2E_WORK/app
-mkdir "$app" "$E2E_WORK/elsewhere"
-cp -r "$SAMPLES_DIR/sample-writer/app/." "$app/"
-cp "$MARKER_EXE" "$app/writer.exe"
+sample_app "$app"
+mkdir "$E2E_WORK/elsewhere"
 target_name="Release E2E $$"
 options=(--name "Sample Writer 1.2" --message "This installs Sample Writer 1.2 on your computer."
          --target "$target_name" --exe writer.exe --autolaunch false --mtime 1700000000)
@@ -86,20 +84,10 @@ for other in "from tgz" "from zip"; do
 done
 
 echo "== each package installs under Wine"
-C="${WINEPREFIX:-$(dirname "$WINE_RUN")/../build/wine}/drive_c"
-dest="$C/Program Files/$target_name"
+dest="$(c_drive)/Program Files/$target_name"
 for package in "from deb" "from tgz" "from zip"; do
     mkdir -p "$dest"  # no folder question
-    # The path holds a space: the driver takes it quoted.
-    drive "
-start \"$(winpath "$E2E_WORK/$package/setup.exe")\"
-window frmSetup
-click 101
-box
-expect-caption Installation completed
-answer 7
-expect-exit 0
-" || fail "the package $package did not install"
+    install_without_start "$E2E_WORK/$package/setup.exe" || fail "the package $package did not install"
     diff -r "$app" "$dest" > "$E2E_WORK/diff.txt" || fail "installed from $package: $(head "$E2E_WORK/diff.txt")"
     rm -rf "$dest"
 done
