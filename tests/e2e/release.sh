@@ -6,8 +6,8 @@
 # package; the three packages are the same bytes, and each installs under
 # Wine through setup.exe. Beside that: SHA256SUMS holds, the .deb declares
 # its dependencies and apt resolves them, every program carries the project's
-# version, build --json lists what it wrote, and a tool whose Windows programs
-# are missing names every place it looked.
+# version, build --json and bundle --json list what they wrote, and a tool
+# whose Windows programs are missing names every place it looked.
 . "$E2E_LIB"
 . "$(dirname "$E2E_LIB")/package.sh"
 version=$PROJECT_VERSION
@@ -77,6 +77,15 @@ assert sorted(listed) == ["Setup.ini", "Setup.zip", "setup.exe", "unzip32.dll"],
 for name, f in listed.items():
     data = open(os.path.join(sys.argv[2], name), "rb").read()
     assert f["size"] == len(data) and f["sha256"] == hashlib.sha256(data).hexdigest(), f
+PY
+# The launcher too comes from the installed layout.
+"$deb_root/usr/bin/setup-pack" bundle "$E2E_WORK/from deb" "$E2E_WORK/Sample Writer Setup.exe" --json \
+    > "$E2E_WORK/bundle.json" 2> "$E2E_WORK/bundle.txt" || fail "bundle: $(cat "$E2E_WORK/bundle.txt")"
+python3 - "$E2E_WORK/bundle.json" "$E2E_WORK/Sample Writer Setup.exe" <<'PY' || fail "bundle --json: $(cat "$E2E_WORK/bundle.json")"
+import hashlib, json, sys
+written = json.load(open(sys.argv[1]))["written"]
+data = open(sys.argv[2], "rb").read()
+assert written == [{"file": sys.argv[2], "size": len(data), "sha256": hashlib.sha256(data).hexdigest()}], written
 PY
 for other in "from tgz" "from zip"; do
     diff -r "$E2E_WORK/from deb" "$E2E_WORK/$other" > "$E2E_WORK/diff.txt" ||
