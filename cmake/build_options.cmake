@@ -14,6 +14,10 @@ if(WIN32)
     # protector is left out: it takes 7.5 of the 10 KiB the shipped pair has
     # left under its size limit, and makes unzip32.dll import advapi32.dll.
     target_link_options(installer_build_options INTERFACE -Wl,--dynamicbase -Wl,--nxcompat)
+    # No link time in the header (TimeDateStamp 0): two builds of one commit
+    # give the same bytes. The loader needs it only for bound imports, which
+    # none of our programs has.
+    target_link_options(installer_build_options INTERFACE -Wl,--no-insert-timestamp)
     if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel")
         # Fat objects: the shipped binaries link with whole-program
         # optimisation (installer_lean), everything else links as usual.

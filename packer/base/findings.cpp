@@ -5,8 +5,6 @@
 
 namespace packer {
 
-namespace {
-
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
@@ -28,6 +26,8 @@ std::string JsonString(const std::string& text) {
     }
     return out += '"';
 }
+
+namespace {
 
 const char* SeverityName(Severity severity) {
     return severity == Severity::Error ? "error" : "warning";
@@ -52,7 +52,7 @@ std::string Format(const Finding& finding) {
     return out + finding.message;
 }
 
-std::string FormatJson(const std::vector<Finding>& findings) {
+std::string FormatJson(const std::vector<Finding>& findings, const std::string& more) {
     std::string out = "{\"findings\": [";
     size_t errors = 0;
     for (size_t i = 0; i < findings.size(); ++i) {
@@ -65,8 +65,9 @@ std::string FormatJson(const std::vector<Finding>& findings) {
     }
     out += findings.empty() ? "]" : "\n]";
     out += ", \"errors\": " + std::to_string(errors) +
-           ", \"warnings\": " + std::to_string(findings.size() - errors) + "}\n";
-    return out;
+           ", \"warnings\": " + std::to_string(findings.size() - errors);
+    if (!more.empty()) out += ", " + more;
+    return out + "}\n";
 }
 
 bool HasErrors(const std::vector<Finding>& findings, bool strict) {

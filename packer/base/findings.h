@@ -39,8 +39,12 @@ enum ExitCode : int {
 std::string Format(const Finding& finding);
 
 // One JSON object: {"findings": [{"file", "line", "severity", "code",
-// "message"}, ...], "errors": N, "warnings": N}.
-std::string FormatJson(const std::vector<Finding>& findings);
+// "message"}, ...], "errors": N, "warnings": N}, and `more` members after
+// these when given ("\"written\": [...]").
+std::string FormatJson(const std::vector<Finding>& findings, const std::string& more = "");
+
+// A JSON string of UTF-8 text, quoted and escaped.
+std::string JsonString(const std::string& text);
 
 // Errors and, with `strict`, warnings too give kExitErrors; warnings alone kExitWarnings.
 int ExitCodeOf(const std::vector<Finding>& findings, bool strict = false);

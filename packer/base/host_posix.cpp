@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/failure.h"
 #include "packer/base/host.h"
 #include "platform/posix/posix_services.h"
 
@@ -17,11 +18,18 @@ std::wstring Host::TextOf(const std::filesystem::path& path) const {
     return ansi->FromAnsi(path.native());
 }
 
+std::unique_ptr<platform::Library> ToolLibraries::LoadFromProgramFolder(const std::wstring& name) {
+    const ToolFile library = host_.UnzipLibrary();
+    if (library.path.empty()) common::Raise(common::FailureNumber::DllLoad, name);
+    return platform::posix::LoadLibraryFile(library.path.native(), host_.TextOf(library.path.filename()));
+}
+
 Host& SystemHost() {
     static platform::posix::PosixFileSystem files;
     static platform::posix::PosixAnsiText ansi;
-    static platform::posix::PosixLibraries libraries;
-    static Host host{&files, &ansi, &libraries, "libunzip32.so", isatty(STDERR_FILENO) == 1};
+    static Host host{&files, &ansi, nullptr, "libunzip32.so", isatty(STDERR_FILENO) == 1};
+    static ToolLibraries libraries(host);
+    host.libraries = &libraries;
     return host;
 }
 

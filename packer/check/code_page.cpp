@@ -56,6 +56,23 @@ std::string CodePage::Name() const {
     return "code page " + std::to_string(table_->number) + " (" + table_->name + ")";
 }
 
+namespace {
+constexpr std::string_view kCodePageLineStart = "; code page ";
+}  // namespace
+
+std::string CodePageLine(const CodePage& page) {
+    return std::string(kCodePageLineStart) + std::to_string(page.Number());
+}
+
+std::optional<long> CodePageOfLine(std::string_view line) {
+    if (!line.starts_with(kCodePageLineStart)) return std::nullopt;
+    const std::string_view digits = line.substr(kCodePageLineStart.size());
+    if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return std::stol(std::string(digits));
+}
+
 bool CodePage::Encode(std::wstring_view text, std::string& bytes, char32_t& missing) const {
     bytes.clear();
     bytes.reserve(text.size());

@@ -46,6 +46,12 @@ private:
     const CodePageTable* table_;
 };
 
+// The line `build` ends Setup.ini with, "; code page 1252": it holds no "=",
+// so setup.exe skips it, and it tells `check` which code page the file was
+// written in. The number such a line names, if the line is one.
+std::string CodePageLine(const CodePage& page);
+std::optional<long> CodePageOfLine(std::string_view line);
+
 // A code page as the installer's line reader uses it.
 class CodePageText final : public platform::AnsiText {
 public:

@@ -13,6 +13,7 @@
 #include "packer/base/text.h"
 #include "packer/check/archive_listing.h"
 #include "packer/check/archive_names.h"
+#include "packer/check/exe_kind.h"
 #include "packer/check/package_services.h"
 #include "packer/check/program_kind.h"
 #include "packer/check/setup_lines.h"
@@ -263,7 +264,7 @@ private:
         } catch (const common::Failure& failure) {
             AddIni(at, Severity::Error, "archive-untested",
                    "cannot test the archive: " + ToUtf8(failure.Description()) + " (the check "
-                   "loads " + host_.unzipLibraryFile + " from beside setup-pack)");
+                   "loads " + host_.unzipLibraryFile + ", which comes with setup-pack)");
             return false;
         }
         // Without a password the encrypted entries fail; that is reported above.
@@ -296,7 +297,12 @@ private:
         for (const ArchiveName& entry : *names) {
             if (entry.directory) continue;
             const std::wstring name = FoldCase(entry.name);
-            if (name == wanted) return;
+            if (name == wanted) {
+                if (const std::optional<ExeKindWarning> kind = ExeFileKindWarning(exe)) {
+                    AddIni(line->firstLine, Severity::Warning, kind->code, kind->message);
+                }
+                return;
+            }
             if (nested.empty() && name.size() > wanted.size() &&
                 name.ends_with(L"/" + wanted)) {
                 nested = entry.name;

@@ -58,7 +58,10 @@ public:
         for (size_t i = 0; i < lines_.size(); ++i) {
             const SetupLine& line = lines_[i];
             if (line.loneLineFeeds > 0) LoneLineFeeds(line);
-            if (!line.HasEquals()) continue;
+            if (!line.HasEquals()) {
+                WrittenCodePage(line);
+                continue;
+            }
             std::string_view key = line.Key();
             if (i == 0 && marked) continue;  // reported with the mark
             if (IsSetupKey(key)) {
@@ -211,6 +214,19 @@ private:
         Add(line.firstLine, Severity::Error, "key-spelling",
             "key " + Shown(key) + " " + what + ": setup.exe compares keys exactly and "
                 "ignores the line; write " + upper);
+    }
+
+    // The code page build wrote the file in (code_page.h), when it is not
+    // the one the file is checked in: text outside ASCII reads differently.
+    void WrittenCodePage(const SetupLine& line) {
+        const std::optional<long> written = CodePageOfLine(line.bytes);
+        if (!written || *written == codePage_.Number()) return;
+        std::string why;
+        const std::optional<CodePage> page = CodePage::Find(*written, why);
+        Add(line.firstLine, Severity::Warning, "code-page-differs",
+            "the file was written in " + (page ? page->Name() : "code page " + std::to_string(*written)) +
+                " but is checked in " + codePage_.Name() + ": its letters outside ASCII show differently on "
+                "computers of the other code page (check with --codepage " + std::to_string(*written) + ")");
     }
 
     // Text as setup.exe reads it, quoted for a message.

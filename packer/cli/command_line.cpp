@@ -58,11 +58,11 @@ const OptionSpec kOptions[] = {
     {"--programs-shortcut", "NAME", kBuild, "make a Start menu shortcut [SHORTCUTPROGRAMS]"},
     {"--autolaunch", "true|false", kBuild, "start the program without asking [AUTOLAUNCH]"},
     {"--zip", "NAME", kBuild, "the archive's file name, default Setup.zip [ZIPFILE]"},
-    {"--setup-exe", "PATH", kBuild, "setup.exe to ship (default: beside setup-pack)"},
-    {"--unzip-dll", "PATH", kBuild, "unzip32.dll to ship (default: beside setup-pack)"},
+    {"--setup-exe", "PATH", kBuild, "setup.exe to ship (default: the one setup-pack comes with)"},
+    {"--unzip-dll", "PATH", kBuild, "unzip32.dll to ship (default: the one setup-pack comes with)"},
     {"--single-file", "FILE.exe", kBuild, "also write FILE.exe, one program holding the whole package"},
     {"--launcher", "PATH", kBuild | kBundle,
-     "setup-launcher.exe, the single file's program (default: beside setup-pack)"},
+     "setup-launcher.exe, the single file's program (default: the one setup-pack comes with)"},
     {"--icon", "FILE.ico", kBuild | kBundle, "the single file's icon (default: the launcher's)"},
     {"--product-version", "A.B.C[.D]", kBuild | kBundle, "the single file's file and product version"},
     {"--company", "TEXT", kBuild | kBundle, "the single file's company name"},
@@ -76,7 +76,8 @@ const OptionSpec kOptions[] = {
     {"--mtime", "SECONDS", kBuild,
      "every entry's time, in seconds since 1970 (default: $SOURCE_DATE_EPOCH, else the files')"},
     {"--force", nullptr, kBuild, "build into an OUTDIR that holds other files too"},
-    {"--json", nullptr, kCheck, "print the findings as one JSON object"},
+    {"--json", nullptr, kBuild | kCheck | kBundle,
+     "print the findings (and for build and bundle the files written) as one JSON object"},
     {"--strict", nullptr, kBuild | kCheck | kBundle, "warnings count as errors"},
     {"--version", nullptr, kBuild | kCheck | kBundle, "print the version and stop"},
     {"--help", nullptr, kBuild | kCheck | kBundle, "print this help and stop"},
@@ -214,30 +215,27 @@ std::optional<int64_t> ModifiedOf(const Arguments& args) {
     return std::nullopt;
 }
 
-// The check tests archives with the unzip library from the tool's own folder,
-// as setup.exe loads it from its own. Without it every package would look
+// The check tests archives with the unzip library that comes with the tool,
+// as setup.exe loads the one beside it. Without it every package would look
 // damaged, so the tool names the file it needs and stops before it reads or
 // writes anything.
 bool UnzipLibraryLoads(Host& host, std::ostream& err) {
+    ToolFile library;
     try {
-        const std::unique_ptr<platform::Library> library =
-            host.libraries->LoadFromProgramFolder(unzip::kLibraryName);
-        library->Symbol(unzip::kVersionEntryName);
-        library->Symbol(unzip::kUnzipEntryName);
+        library = host.UnzipLibrary();
+        if (library.path.empty()) {
+            err << "setup-pack: error: " << host.unzipLibraryFile << " not found (" << LookedFor(library.looked)
+                << "): setup-pack tests archives with this unzip library\n";
+            return false;
+        }
+        const std::unique_ptr<platform::Library> loaded = host.libraries->LoadFromProgramFolder(unzip::kLibraryName);
+        loaded->Symbol(unzip::kVersionEntryName);
+        loaded->Symbol(unzip::kUnzipEntryName);
         return true;
     } catch (const common::Failure& failure) {
-        std::string file = host.unzipLibraryFile;
-        std::string reason = ToUtf8(failure.Description());
-        try {
-            const fs::path path = host.PathOf(host.files->ProgramFolder()) / host.unzipLibraryFile;
-            std::error_code error;
-            if (!fs::exists(path, error)) reason = "no such file";
-            file = PathText(path);
-        } catch (const common::Failure&) {
-            // Without the program's folder the bare file name has to do.
-        }
-        err << "setup-pack: error: cannot load " << file << " (" << reason
-            << "): setup-pack tests archives with the unzip library in its own folder\n";
+        const std::string file = library.path.empty() ? host.unzipLibraryFile : PathText(library.path);
+        err << "setup-pack: error: cannot load " << file << " (" << ToUtf8(failure.Description())
+            << "): setup-pack tests archives with this unzip library\n";
         return false;
     }
 }
@@ -292,6 +290,7 @@ int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& er
     options.modified = ModifiedOf(args);
     options.force = args.Has("--force");
     options.strict = args.Has("--strict");
+    options.json = args.Has("--json");
     options.singleFile = args.Value("--single-file");
     options.launcher = args.Value("--launcher");
     options.branding = BrandingOf(args, host);
@@ -303,12 +302,13 @@ int Build(const Arguments& args, Host& host, std::ostream& out, std::ostream& er
 int Bundle(const Arguments& args, Host& host, std::ostream& out, std::ostream& err) {
     BundleOptions options;
     options.packageDir = args.operands[0];
-    const std::optional<fs::path> launcher = args.Value("--launcher");
-    options.singleFile = {args.operands[1], launcher ? *launcher : host.BesideTool(kLauncherFile), launcher.has_value()};
+    const ToolFile launcher = host.WindowsProgram(args.Value("--launcher"), kLauncherFile);
+    options.singleFile = {args.operands[1], launcher.path, launcher.looked};
     options.branding = BrandingOf(args, host);
     options.sign = SignCommandOf(args);
     options.codePage = CodePageOf(args);
     options.strict = args.Has("--strict");
+    options.json = args.Has("--json");
     if (!UnzipLibraryLoads(host, err)) return kExitIo;
     return RunBundle(options, host, out, err);
 }

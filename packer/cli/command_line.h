@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "packer/base/host.h"
+#include "project_version.h"
 
 namespace packer {
 
-inline constexpr char kVersion[] = "setup-pack 1.2";
+inline constexpr char kVersion[] = "setup-pack " PROJECT_VERSION_TEXT;
 
 // Runs the command the arguments (without the program name) give and returns
 // the exit code (findings.h): 0 clean, 1 warnings, 2 errors, 64 a wrong

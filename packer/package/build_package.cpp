@@ -15,6 +15,7 @@
 #include "packer/files/folder_lock.h"
 #include "packer/files/new_file.h"
 #include "packer/files/output_folder.h"
+#include "packer/package/run_report.h"
 #include "packer/single_file/bundle.h"
 #include "packer/single_file/single_file_plan.h"
 
@@ -66,7 +67,8 @@ public:
     }
 
     SingleFilePlan SingleFile() const {
-        return {o_.singleFile.value_or(fs::path()), ShippedPath(o_.launcher, kLauncherFile), o_.launcher.has_value()};
+        const ToolFile launcher = host_.WindowsProgram(o_.launcher, kLauncherFile);
+        return {o_.singleFile.value_or(fs::path()), launcher.path, launcher.looked};
     }
 
 private:
@@ -135,17 +137,17 @@ private:
     }
 
     void Shipped(const char* option, const std::optional<fs::path>& given, const char* name, ProgramKind kind) {
-        const fs::path path = ShippedPath(given, name);
-        const std::vector<Finding> missing = CheckToolFile(path, given.has_value(), name, option);
+        const ToolFile shipped = host_.WindowsProgram(given, name);
+        const std::vector<Finding> missing = CheckToolFile(shipped.path, shipped.looked, name, option);
         Add(missing);
         if (!missing.empty()) return;
-        if (const std::string problem = ProgramFileProblem(path, kind); !problem.empty())
-            Refuse("shipped-file-invalid", std::string(name) + " at " + QuotedPath(path) + " " + problem);
+        if (const std::string problem = ProgramFileProblem(shipped.path, kind); !problem.empty())
+            Refuse("shipped-file-invalid", std::string(name) + " at " + QuotedPath(shipped.path) + " " + problem);
     }
 
 public:
     fs::path ShippedPath(const std::optional<fs::path>& given, const char* name) const {
-        return given ? *given : host_.BesideTool(name);
+        return host_.WindowsProgram(given, name).path;
     }
 
 private:
@@ -172,22 +174,23 @@ std::vector<Finding> LinksOutside(const std::vector<AppEntry>& tree, const fs::p
 class Builder {
 public:
     Builder(const BuildOptions& o, Host& host, std::ostream& out, std::ostream& err)
-        : o_(o), host_(host), out_(out), err_(err) {}
+        : o_(o), host_(host), report_(out, err, o.json) {}
 
     int Run() {
         std::vector<Finding> findings;
         try {
             findings = Plan();
             if (HasErrors(findings, o_.strict)) {
-                for (const Finding& finding : findings) err_ << Format(finding) << "\n";
-                err_ << "setup-pack: nothing written\n";
-                return kExitErrors;
+                report_.Refusals(findings);
+                report_.Error() << "setup-pack: nothing written\n";
+                return report_.End(kExitErrors);
             }
             SignPrograms();
             Write();
         } catch (const PackError& e) {
             return Stop(e, "setup-pack: nothing written\n");
         }
+        for (const std::wstring& name : OutputFileNames(o_)) report_.Written(o_.outDir / host_.PathOf(name));
         // A single file of an earlier build would no longer match the package.
         std::error_code error;
         if (o_.singleFile && !fs::remove(*o_.singleFile, error) && error) {
@@ -200,13 +203,13 @@ public:
             // The lock this run still holds goes when it ends.
             if (finding.file != FolderLock::kFileName) findings.push_back(finding);
         }
-        for (const Finding& finding : findings) out_ << Format(finding) << "\n";
-        if (findings.empty()) out_ << "setup-pack: package " << PathText(o_.outDir) << " built and checked\n";
-        if (!o_.singleFile) return ExitCodeOf(findings, o_.strict);
+        report_.Findings(findings);
+        if (findings.empty()) report_.Note() << "setup-pack: package " << PathText(o_.outDir) << " built and checked\n";
+        if (!o_.singleFile) return report_.End(ExitCodeOf(findings, o_.strict));
         const std::string notWritten = "setup-pack: " + QuotedPath(*o_.singleFile) + " not written";
         if (HasErrors(findings, o_.strict)) {
-            err_ << notWritten << ": the package has errors\n";
-            return kExitErrors;
+            report_.Error() << notWritten << ": the package has errors\n";
+            return report_.End(kExitErrors);
         }
         try {
             // The package's programs are signed already: only the whole file is.
@@ -215,8 +218,10 @@ public:
         } catch (const PackError& e) {
             return Stop(e, notWritten + "\n");
         }
-        out_ << "setup-pack: single file " << PathText(singleFile_.output) << (o_.sign ? " written and signed\n" : " written\n");
-        return ExitCodeOf(findings, o_.strict);
+        report_.Written(singleFile_.output);
+        report_.Note() << "setup-pack: single file " << PathText(singleFile_.output)
+                       << (o_.sign ? " written and signed\n" : " written\n");
+        return report_.End(ExitCodeOf(findings, o_.strict));
     }
 
 private:
@@ -267,8 +272,8 @@ private:
     }
 
     int Stop(const PackError& e, const std::string& then) {
-        err_ << "setup-pack: error: " << e.what() << "\n" << then;
-        return e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo;
+        report_.Error() << "setup-pack: error: " << e.what() << "\n" << then;
+        return report_.End(e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo);
     }
 
     // Signed copies of the two programs, before anything is written: a
@@ -292,7 +297,7 @@ private:
             bytes += entry.size;
             files += entry.directory ? 0 : 1;
         }
-        Progress progress(err_, host_.errorIsTerminal, files, bytes);
+        Progress progress(report_.Error(), host_.errorIsTerminal, files, bytes);
         ArchiveOptions archive;
         archive.modified = o_.modified;
         archive.progress = &progress;
@@ -305,8 +310,7 @@ private:
 
     const BuildOptions& o_;
     Host& host_;
-    std::ostream& out_;
-    std::ostream& err_;
+    RunReport report_;
     fs::path setupExe_, unzipDll_;
     SingleFilePlan singleFile_;
     single_file::BrandingPlan branding_;
@@ -352,6 +356,7 @@ ComposedSetupFile ComposeSetupFile(const BuildOptions& o) {
     line(kKeyShortcutPrograms, o.programsShortcut);
     line(kKeyShortcutDesktop, o.desktopShortcut);
     if (o.autoLaunch) line(kKeyAutoLaunch, *o.autoLaunch ? L"true" : L"false");
+    file.bytes += CodePageLine(o.codePage) + "\r\n";
     return file;
 }
 

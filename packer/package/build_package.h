@@ -41,6 +41,7 @@ struct BuildOptions {
     std::optional<int64_t> modified;
     bool force = false;   // build into a folder that holds other files
     bool strict = false;  // warnings count as errors
+    bool json = false;    // report as one JSON object (run_report.h)
     // The single-file installer too, made with the launcher given or the one
     // beside the program.
     std::optional<std::filesystem::path> singleFile;
@@ -64,7 +65,8 @@ ComposedSetupFile ComposeSetupFile(const BuildOptions& options);
 std::vector<std::wstring> OutputFileNames(const BuildOptions& options);
 
 // Builds and checks; returns the exit code (findings.h). Findings that refuse
-// the build go to `err`, those of the package written to `out`. A sign
+// the build go to `err`, those of the package written to `out` (with `json`,
+// all to `out` in one object: run_report.h). A sign
 // command that fails on setup.exe or unzip32.dll stops the build before
 // anything is written; on the single file, it leaves no single file. The
 // package's files are written as output_folder.h says: put in place together

@@ -4,12 +4,14 @@
 #include "packer/base/pack_error.h"
 #include "packer/base/text.h"
 #include "packer/check/package_check.h"
+#include "packer/package/run_report.h"
 #include "packer/single_file/bundle.h"
 #include "packer/single_file/package_identity.h"
 
 namespace packer {
 
 int RunBundle(const BundleOptions& o, Host& host, std::ostream& out, std::ostream& err) {
+    RunReport report(out, err, o.json);
     std::vector<Finding> refusals = CheckSingleFilePlan(
         o.singleFile, "FILE.exe",
         {{o.packageDir, "PACKAGEDIR", "single-file-inside-packagedir", "it would ship with the package folder"}}, {});
@@ -19,25 +21,27 @@ int RunBundle(const BundleOptions& o, Host& host, std::ostream& out, std::ostrea
     refusals.insert(refusals.end(), branding.refusals.begin(), branding.refusals.end());
     const std::string notWritten = "setup-pack: " + QuotedPath(o.singleFile.output) + " not written";
     if (!refusals.empty()) {
-        for (const Finding& refusal : refusals) err << Format(refusal) << "\n";
-        err << notWritten << "\n";
-        return kExitErrors;
+        report.Refusals(refusals);
+        report.Error() << notWritten << "\n";
+        return report.End(kExitErrors);
     }
     const std::vector<Finding> findings = CheckPackage(o.packageDir, host, o.codePage);
-    for (const Finding& finding : findings) out << Format(finding) << "\n";
+    report.Findings(findings);
     if (HasErrors(findings, o.strict)) {
-        err << notWritten << ": the package has errors\n";
-        return kExitErrors;
+        report.Error() << notWritten << ": the package has errors\n";
+        return report.End(kExitErrors);
     }
     try {
         WriteSingleFile(o.singleFile.launcher, o.packageDir, o.singleFile.output, host,
                         {o.sign ? &*o.sign : nullptr, false}, &branding.identity);
     } catch (const PackError& e) {
-        err << "setup-pack: error: " << e.what() << "\n" << notWritten << "\n";
-        return e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo;
+        report.Error() << "setup-pack: error: " << e.what() << "\n" << notWritten << "\n";
+        return report.End(e.kind() == PackError::Kind::Package ? kExitErrors : kExitIo);
     }
-    out << "setup-pack: single file " << PathText(o.singleFile.output) << (o.sign ? " written and signed\n" : " written\n");
-    return ExitCodeOf(findings, o.strict);
+    report.Written(o.singleFile.output);
+    report.Note() << "setup-pack: single file " << PathText(o.singleFile.output)
+                  << (o.sign ? " written and signed\n" : " written\n");
+    return report.End(ExitCodeOf(findings, o.strict));
 }
 
 }  // namespace packer

@@ -23,11 +23,13 @@ struct BundleOptions {
     std::optional<SignCommand> sign;
     CodePage codePage = CodePage::Default();  // for the check
     bool strict = false;                      // warnings count as errors
+    bool json = false;                        // report as one JSON object (run_report.h)
 };
 
 // Returns the exit code (findings.h): the check's, or 2 when the package has
 // errors or the file cannot be made as asked, 74 when writing or signing
-// fails. The check's findings go to `out`, refusals to `err`.
+// fails. The check's findings go to `out`, refusals to `err` (with `json`,
+// all to `out` in one object: run_report.h).
 int RunBundle(const BundleOptions& options, Host& host, std::ostream& out, std::ostream& err);
 
 }  // namespace packer

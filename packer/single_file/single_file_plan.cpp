@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "packer/base/text.h"
+#include "packer/base/tool_files.h"
 #include "packer/files/file_ops.h"
 #include "packer/single_file/bundle.h"
 
@@ -20,12 +21,15 @@ bool IsProgramName(const fs::path& file) {
 
 }  // namespace
 
-std::vector<Finding> CheckToolFile(const fs::path& path, bool given, const char* name, const char* option) {
+std::vector<Finding> CheckToolFile(const fs::path& path, const std::vector<fs::path>& looked, const char* name,
+                                   const char* option) {
     std::error_code error;
-    if (fs::is_regular_file(path, error)) return {};
-    return {ToolRefusal("shipped-file-missing",
-                        std::string(name) + " not found at " + QuotedPath(path) +
-                            (given ? "" : std::string(" (beside setup-pack); give ") + option + " PATH"))};
+    if (!path.empty() && fs::is_regular_file(path, error)) return {};
+    if (looked.empty()) {
+        return {ToolRefusal("shipped-file-missing", std::string(name) + " not found at " + QuotedPath(path))};
+    }
+    return {ToolRefusal("shipped-file-missing", std::string(name) + " not found (" + LookedFor(looked) +
+                                                    "): give " + option + " PATH")};
 }
 
 std::vector<Finding> CheckSingleFilePlan(const SingleFilePlan& plan, const char* option,
@@ -42,6 +46,8 @@ std::vector<Finding> CheckSingleFilePlan(const SingleFilePlan& plan, const char*
     }
     if (fs::is_directory(plan.output, error)) {
         refuse("single-file-folder", "is a folder");
+    } else if (!fs::exists(folder, error)) {
+        refuse("single-file-folder", "lies in " + QuotedPath(folder) + ", which does not exist");
     } else if (!fs::is_directory(folder, error)) {
         refuse("single-file-folder", "lies in " + QuotedPath(folder) + ", which is not a folder");
     }
@@ -51,11 +57,11 @@ std::vector<Finding> CheckSingleFilePlan(const SingleFilePlan& plan, const char*
     std::vector<fs::path> read = inputs;
     read.push_back(plan.launcher);
     for (const fs::path& input : read) {
-        if (fs::equivalent(plan.output, input, error)) {
+        if (!input.empty() && fs::equivalent(plan.output, input, error)) {
             refuse("single-file-is-input", "is " + QuotedPath(input) + ", which the single file is made from");
         }
     }
-    const std::vector<Finding> launcher = CheckToolFile(plan.launcher, plan.launcherGiven, kLauncherFile, "--launcher");
+    const std::vector<Finding> launcher = CheckToolFile(plan.launcher, plan.launcherLooked, kLauncherFile, "--launcher");
     if (!launcher.empty()) {
         refusals.insert(refusals.end(), launcher.begin(), launcher.end());
     } else if (const std::string problem = LauncherProblem(plan.launcher); !problem.empty()) {

@@ -13,8 +13,9 @@ namespace packer {
 
 struct SingleFilePlan {
     std::filesystem::path output;    // FILE.exe
-    std::filesystem::path launcher;  // setup-launcher.exe
-    bool launcherGiven = false;      // by --launcher, rather than found beside the tool
+    std::filesystem::path launcher;  // setup-launcher.exe; empty when not found
+    // Where the launcher was looked for (tool_files.h); empty when --launcher gave it.
+    std::vector<std::filesystem::path> launcherLooked;
 };
 
 // A folder the single file must stay out of.
@@ -34,9 +35,9 @@ std::vector<Finding> CheckSingleFilePlan(const SingleFilePlan& plan, const char*
                                          const std::vector<FolderKeptApart>& apart,
                                          const std::vector<std::filesystem::path>& inputs);
 
-// A file the tool ships or builds with that is not there: by default the
-// one beside the tool, else the one `option` gives.
-std::vector<Finding> CheckToolFile(const std::filesystem::path& path, bool given, const char* name,
-                                   const char* option);
+// A file the tool ships or builds with that is not there: the one `option`
+// gave, or none in the places looked in (then every place is named).
+std::vector<Finding> CheckToolFile(const std::filesystem::path& path, const std::vector<std::filesystem::path>& looked,
+                                   const char* name, const char* option);
 
 }  // namespace packer

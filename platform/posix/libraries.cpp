@@ -51,16 +51,19 @@ private:
 
 }  // namespace
 
+std::unique_ptr<Library> LoadLibraryFile(const std::string& path, const std::wstring& fileName) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) common::Raise(common::FailureNumber::DllLoad, fileName);
+    return std::make_unique<PosixLibrary>(handle, fileName);
+}
+
 std::unique_ptr<Library> PosixLibraries::LoadFromProgramFolder(const std::wstring& name) {
     std::wstring fileName = FileNameOf(name);
     std::string folder = ProgramFolderBytes();
     // A name with a slash in it would leave the program's folder.
     if (folder.empty() || fileName.find(L'/') != std::wstring::npos)
         common::Raise(common::FailureNumber::DllLoad, fileName);
-    std::string path = folder + "/" + PosixAnsiText().ToAnsi(fileName);
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) common::Raise(common::FailureNumber::DllLoad, fileName);
-    return std::make_unique<PosixLibrary>(handle, fileName);
+    return LoadLibraryFile(folder + "/" + PosixAnsiText().ToAnsi(fileName), fileName);
 }
 
 }  // namespace platform::posix

@@ -12,6 +12,10 @@ public:
     std::unique_ptr<Library> LoadFromProgramFolder(const std::wstring& fileName) override;
 };
 
+// The library at `path` exactly (libraries.cpp), for a program that keeps its
+// libraries in a folder of its own; `fileName` names it in failures (48).
+std::unique_ptr<Library> LoadLibraryFile(const std::string& path, const std::wstring& fileName);
+
 // The locale's narrow encoding (call setlocale first for anything but ASCII).
 class PosixAnsiText final : public AnsiText {  // ansi_text.cpp
 public:

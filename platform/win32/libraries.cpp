@@ -56,9 +56,13 @@ std::unique_ptr<Library> Win32Libraries::LoadFromProgramFolder(const std::wstrin
     // A name with a separator in it would leave the program's folder.
     if (folder.empty() || fileName.find_first_of(L"\\/:") != std::wstring::npos)
         common::Raise(common::FailureNumber::DllLoad, fileName);
+    return LoadLibraryFile(InFolder(folder, fileName), fileName);
+}
+
+std::unique_ptr<Library> LoadLibraryFile(const std::wstring& path, const std::wstring& fileName) {
     DWORD previousMode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
-    UniqueModule module(LoadLibraryExW(InFolder(folder, fileName).c_str(), nullptr, SearchFlags()));
+    UniqueModule module(LoadLibraryExW(path.c_str(), nullptr, SearchFlags()));
     SetThreadErrorMode(previousMode, nullptr);
     if (!module) common::Raise(common::FailureNumber::DllLoad, fileName);
     return std::make_unique<Win32Library>(std::move(module), fileName);

@@ -51,6 +51,11 @@ public:
     std::unique_ptr<Library> LoadFromProgramFolder(const std::wstring& fileName) override;
 };
 
+// The library at the full `path` (libraries.cpp), with the same search rules
+// for what it needs in turn, for a program that keeps its libraries in a
+// folder of its own; `fileName` names it in failures (48).
+std::unique_ptr<Library> LoadLibraryFile(const std::wstring& path, const std::wstring& fileName);
+
 class Win32AnsiText final : public AnsiText {  // ansi_text.cpp
 public:
     std::string ToAnsi(std::wstring_view text) override;

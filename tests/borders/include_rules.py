@@ -47,6 +47,9 @@ RULES = [
     ("bench/", ["unzip32/unzip32.h"]),
 ]
 UNCHECKED = ("tests/",)
+# Made by the build (CMakeLists.txt configures it from cmake/project_version.h.in);
+# anyone may include it.
+GENERATED = ("project_version.h",)
 SOURCE = (".c", ".cpp", ".h", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
@@ -74,6 +77,8 @@ def problems(root):
             rule = folder_of(path)
             text = open(os.path.join(root, path), encoding="utf-8", errors="replace").read()
             for header in INCLUDE.findall(text):
+                if header in GENERATED:
+                    continue
                 if not os.path.isfile(os.path.join(root, header)):
                     found.append(f'{path}: includes "{header}", which is not a header of ours named from the top')
                     continue

@@ -3,8 +3,9 @@
 #   check_dist.sh CASE DIST LOAD_PROBE
 # CASE:
 #   shipped_files_plain   every artifact is there and needs no sanitizer
-#                         runtime, and no native one looks for libraries in
-#                         the build tree
+#                         runtime, no native one looks for libraries in the
+#                         build tree, and no Windows one carries its link
+#                         time (two builds of one commit give the same bytes)
 #   native_library_loads  a plain program loads libunzip32.so and finds both
 #                         entry points
 #   setup_pack_elsewhere  setup-pack copied to another folder with the library
@@ -51,6 +52,9 @@ shipped_files_plain() {
         if grep -Eiq "$sanitizer_libraries" <<<"$imports"; then
             fail "dist/$f imports a sanitizer runtime: $(echo $imports)"
         fi
+        local stamp
+        stamp=$(i686-w64-mingw32-objdump -x "$dist/$f" | sed -n 's/^Time\/Date\s*//p')
+        [[ $stamp == *1970* ]] || fail "dist/$f carries the link time $stamp"
     done
 }
 

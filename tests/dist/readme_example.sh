@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs README.md's "Making a package" example as it is written there, and
-# then the single file made of it under "One file to download", so that this
-# test fails when the README drifts from the tool.
+# Runs README.md's "Making a package" example as it is written there, then
+# the single file made of it under "One file to download" and its signing
+# under "Signing it" (offline, with a test certificate), so that this test
+# fails when the README drifts from the tool.
 #   readme_example.sh REPO
 # The commands run in a folder of their own that looks like the checkout after
 # tools/build (tools/test has built everything already): samples/, dist/native,
@@ -11,18 +12,22 @@ set -euo pipefail
 repo=$1
 fail() { echo "FAIL: $*"; exit 1; }
 
-# first_block SECTION: the first command block under the README's "## SECTION".
+# first_block HEADING: the first command block under the README's heading
+# "## SECTION" or "### SECTION", before the next heading of its level.
 first_block() {
-    awk -v heading="## $1" '$0 == heading { section = 1; next }
-                            section && /^## / { exit }
-                            section && /^```/ { if (block) exit; block = 1; next }
-                            block { print }' "$repo/README.md"
+    awk -v heading="$1" 'BEGIN { level = index(heading, " ") - 1 }
+                         $0 == heading { section = 1; next }
+                         section && /^#+ / && index($0, " ") - 1 <= level { exit }
+                         section && /^```/ { if (block) exit; block = 1; next }
+                         block { print }' "$repo/README.md"
 }
-example=$(first_block "Making a package")
+example=$(first_block "## Making a package")
 [ -n "$example" ] || fail "no command block under \"## Making a package\" in README.md"
 grep -q 'setup-pack build' <<<"$example" || fail "the example builds no package: $example"
-single_file=$(first_block "One file to download")
+single_file=$(first_block "## One file to download")
 grep -q 'setup-pack bundle' <<<"$single_file" || fail "no bundle under \"## One file to download\": $single_file"
+signing=$(first_block "### Signing it")
+grep -q 'sign-command' <<<"$signing" || fail "no sign command under \"### Signing it\": $signing"
 
 work=$(mktemp -d /tmp/installer-readme.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -36,6 +41,9 @@ ln -s "$repo/build/win32/tests/e2e/apps/marker.exe" "$work/build/win32/tests/e2e
 
 (cd "$work" && bash -euo pipefail -c "$example" && bash -euo pipefail -c "$single_file") > "$work/said" 2>&1 ||
     fail "the example failed: $(cat "$work/said")"
+(cd "$work" && bash -euo pipefail -c "$signing") > "$work/signed" 2>&1 ||
+    fail "the signing example failed: $(cat "$work/signed")"
+grep -q "written and signed" "$work/signed" || fail "nothing signed: $(cat "$work/signed")"
 grep -q "built and checked" "$work/said" || fail "build did not check the package: $(cat "$work/said")"
 grep -q "no problems found" "$work/said" || fail "check found problems: $(cat "$work/said")"
 package=$(grep -o 'dist/[A-Za-z0-9_-]*' <<<"$(grep 'setup-pack check' <<<"$example")" | tail -1)

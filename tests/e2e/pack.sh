@@ -4,8 +4,7 @@
 # damaged Setup.ini by line. setup-pack.exe (with the unzip32.dll it loads)
 # lies in the packer folder of the build tree that made SETUP_EXE.
 . "$E2E_LIB"
-
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$E2E_LIB")/package.sh"
 SETUP_PACK=$(realpath "$(dirname "$SETUP_EXE")/../../packer/setup-pack.exe")
 [ -f "$SETUP_PACK" ] || fail "no setup-pack.exe at $SETUP_PACK"
 C="${WINEPREFIX:-$(dirname "$WINE_RUN")/../build/wine}/drive_c"
@@ -29,20 +28,12 @@ pkg="$E2E_WORK/package"
     > "$E2E_WORK/build.txt" 2>&1 || { cat "$E2E_WORK/build.txt"; fail "build did not succeed"; }
 grep -q "built and checked" "$E2E_WORK/build.txt" || fail "no success line: $(cat "$E2E_WORK/build.txt")"
 for f in Setup.ini Setup.zip setup.exe unzip32.dll; do [ -f "$pkg/$f" ] || fail "no $f in the package"; done
-[ "$(cat "$pkg/Setup.ini")" = "$(printf 'MESSAGE=This installs Packed Writer.\r\nAPPLICATION=Packed Writer\r\nTARGET=%s\r\nZIPFILE=Setup.zip\r\nEXEFILE=writer.exe\r\nAUTOLAUNCH=false\r' "$target_name")" ] \
+[ "$(cat "$pkg/Setup.ini")" = "$(printf 'MESSAGE=This installs Packed Writer.\r\nAPPLICATION=Packed Writer\r\nTARGET=%s\r\nZIPFILE=Setup.zip\r\nEXEFILE=writer.exe\r\nAUTOLAUNCH=false\r\n; code page 1252\r' "$target_name")" ] \
     || fail "Setup.ini: $(od -c "$pkg/Setup.ini" | head)"
 
 echo "== install the package with setup.exe"
 mkdir -p "$dest"   # no folder question
-drive "
-start $(winpath "$pkg/setup.exe")
-window frmSetup
-click 101
-box
-expect-caption Installation completed
-answer 7
-expect-exit 0
-" || fail "the installation did not run as expected"
+install_without_start "$pkg/setup.exe" || fail "the installation did not run as expected"
 diff -r "$app" "$dest" > "$E2E_WORK/diff.txt" || fail "installed files differ: $(head "$E2E_WORK/diff.txt")"
 rm -rf "$dest"
 

@@ -35,6 +35,21 @@ install_package() {
     make_zip "$1/Setup.zip" "$E2E_WORK/app"
 }
 
+# install_without_start SETUP_EXE: the package's setup.exe installs into a
+# destination folder that exists already, and No is answered to starting the
+# program. The path may hold spaces.
+install_without_start() {
+    drive "
+start \"$(winpath "$1")\"
+window frmSetup
+click 101
+box
+expect-caption Installation completed
+answer 7
+expect-exit 0
+"
+}
+
 # wait_for_file FILE: waits until FILE exists, as long as a busy machine may
 # need to start the program that makes it; fails only when a minute passes.
 wait_for_file() {

@@ -203,6 +203,16 @@ private:
         long ms;
         return (args >> ms) ? static_cast<DWORD>(ms) : kDefaultWaitMs;
     }
+    // The rest of the line as a path, which may hold spaces: as it is, or
+    // "quoted" with nothing after the closing quote.
+    static std::wstring Path(std::istringstream& args) {
+        std::wstring path = Rest(args, false);
+        if (path.empty() || path.front() != L'"') return path;
+        const size_t close = path.find(L'"', 1);
+        if (close == std::wstring::npos) Fail("unclosed quote in path");
+        if (path.find_first_not_of(L" \t", close + 1) != std::wstring::npos) Fail("text after the quoted path");
+        return path.substr(1, close - 1);
+    }
     static std::wstring Rest(std::istringstream& args, bool escapes = true) {
         std::string rest;
         std::getline(args, rest);
@@ -497,9 +507,9 @@ std::wstring FileVersionText(const std::wstring& path, const std::wstring& name)
 
 void Driver::Run(const std::string& command, std::istringstream& args) {
     if (command == "start") {
-        Start(Rest(args, false));
+        Start(Path(args));
     } else if (command == "folder") {
-        folder_ = Rest(args, false);
+        folder_ = Path(args);
     } else if (command == "window") {
         std::wstring cls = Wide(Word(args, "class"));
         WaitForWindow(cls, Limit(args), "window");
@@ -651,7 +661,7 @@ void Driver::Run(const std::string& command, std::istringstream& args) {
             Fail("expected exit code " + std::to_string(*expected));
         }
     } else if (command == "screenshot") {
-        std::wstring path = Rest(args, false);
+        std::wstring path = Path(args);
         if (!SaveWindowBitmap(Current(), path)) Fail("cannot save a screenshot to " + Utf8(path));
         std::printf("screenshot %s\n", Utf8(path).c_str());
     } else if (command == "dump") {

@@ -119,7 +119,17 @@ const Refusal kRefusals[] = {
     {"SingleFileInOutDir", [](auto& o, auto& app) { SingleFile(o, app, o.outDir / "W.exe"); }, "lies inside OUTDIR"},
     {"SingleFileInAppDir", [](auto& o, auto& app) { SingleFile(o, app, app / "W.exe"); }, "lies inside APPDIR"},
     {"SingleFileInNoFolder", [](auto& o, auto& app) { SingleFile(o, app, app.parent_path() / "gone" / "W.exe"); },
-     "which is not a folder"},
+     "gone\", which does not exist"},
+    {"SingleFileInAFile", [](auto& o, auto& app) { SingleFile(o, app, app / "writer.exe" / "W.exe"); },
+     "writer.exe\", which is not a folder"},
+    {"ShippedFilesLookedFor",
+     [](auto& o, auto&) {
+         o.setupExe.reset();
+         o.unzipDll.reset();
+     },
+     "setup.exe not found (looked for \""},
+    {"ShippedFilesLookedForInTheInstalledLayout", [](auto& o, auto&) { o.unzipDll.reset(); },
+     "share/setup-pack/win32/unzip32.dll\"): give --unzip-dll PATH"},
     {"SingleFileOverSetupExe", [](auto& o, auto& app) { SingleFile(o, app, *o.setupExe); },
      "which the single file is made from"},
     {"LauncherMissing",
@@ -173,7 +183,8 @@ TEST_F(Build, WritesExactSettingsAndShipsBothFiles) {
               "EXEFILE=writer.exe\r\n"
               "SHORTCUTPROGRAMS=Sample Writer\r\n"
               "SHORTCUTDESKTOP=Sample Writer\r\n"
-              "AUTOLAUNCH=true\r\n");
+              "AUTOLAUNCH=true\r\n"
+              "; code page 1252\r\n");
     EXPECT_EQ(ReadFile(out() / "setup.exe"), uztest::ProgramImage());
     EXPECT_EQ(ReadFile(out() / "unzip32.dll"), uztest::LibraryImage());
     EXPECT_TRUE(fs::is_regular_file(out() / "Setup.zip"));
@@ -313,7 +324,7 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
         {{"build", "app", "out", "--autolaunch", "yes"}, 64, "--autolaunch takes true or false"},
         {{"build", "app", "out", "--codepage", "932"}, 64, "more than one byte per character"},
         {{"build", "app", "out", "--mtime", "noon"}, 64, "--mtime \"noon\" is not a whole number"},
-        {{"build", "app", "out", "--json"}, 64, "--json is not an option of build"},
+        {{"check", "dir", "--mtime", "1"}, 64, "--mtime is not an option of check"},
         {{"check", "dir", "--strict=yes"}, 64, "--strict takes no value"},
         {{"check", "--version"}, 0, "setup-pack 1."},
         {{"--help"}, 0, "usage: setup-pack build"},
