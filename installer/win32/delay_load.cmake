@@ -9,7 +9,10 @@
 #
 # For each library a delay-import library named like the ordinary import
 # library is made from the latter's symbols; put first on the library path,
-# it takes the ordinary one's place for this target only.
+# it takes the ordinary one's place for this target only. dlltool names its
+# symbols after the output path it is given, so it runs in the folder and is
+# given bare names: the program's bytes then do not depend on where the
+# checkout is.
 
 find_program(INSTALLER_NM NAMES ${CMAKE_NM} i686-w64-mingw32-nm REQUIRED)
 find_program(INSTALLER_DLLTOOL NAMES ${CMAKE_DLLTOOL} i686-w64-mingw32-dlltool REQUIRED)
@@ -33,15 +36,26 @@ function(installer_delay_load target)
         file(CONFIGURE OUTPUT ${dir}/${name}.def CONTENT "${def}" @ONLY)
         add_custom_command(
             OUTPUT ${dir}/lib${name}.a
-            COMMAND ${INSTALLER_DLLTOOL} --input-def ${dir}/${name}.def --dllname ${name}.dll
-                    --kill-at --output-delaylib ${dir}/lib${name}.a
+            COMMAND ${INSTALLER_DLLTOOL} --input-def ${name}.def --dllname ${name}.dll
+                    --kill-at --output-delaylib lib${name}.a
+            WORKING_DIRECTORY ${dir}
             DEPENDS ${dir}/${name}.def
             COMMENT "Delay-import library for ${name}.dll")
         list(APPEND outputs ${dir}/lib${name}.a)
     endforeach()
     add_custom_target(${target}_delay_load DEPENDS ${outputs})
     add_dependencies(${target} ${target}_delay_load)
-    target_link_directories(${target} BEFORE PRIVATE ${dir})
+    # The linker lays out the import section in the order of the import
+    # libraries' file names as it was given them, so an absolute folder here
+    # would make the program's bytes depend on where the build tree is (one
+    # under /tmp sorts before the toolchain's /usr, one under /work after).
+    # A folder relative to where the link runs always sorts after them.
+    if(CMAKE_GENERATOR MATCHES "Ninja")
+        file(RELATIVE_PATH link_dir ${CMAKE_BINARY_DIR} ${dir})
+    else()
+        file(RELATIVE_PATH link_dir ${CMAKE_CURRENT_BINARY_DIR} ${dir})
+    endif()
+    target_link_options(${target} BEFORE PRIVATE -L${link_dir})
     # The helper that binds a delayed import on its first call.
     target_link_libraries(${target} PRIVATE delayimp)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${outputs})
